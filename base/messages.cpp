@@ -19,8 +19,8 @@ struct Entry {
 constexpr Entry kCatalogue[] = {
     {Msg::ReadOnlyFallback, Level::Notify, "File Access",
      "Could not get write access to %File so trying read-only.", Buttons::Ok, Answer::Ok},
-    {Msg::RebuildKey, Level::Notify, "Key Rebuild", "%File key file is invalid. Key must be rebuilt.",
-     Buttons::Ok, Answer::Ok},
+    {Msg::RebuildKey, Level::Notify, "Key Rebuild",
+     "%File key file is invalid. Key must be rebuilt.", Buttons::Ok, Answer::Ok},
     {Msg::CreateFailed, Level::Fatal, "File Create Error", "Error: (%ErrorText) creating %File.",
      Buttons::Ok, Answer::Ok},
     {Msg::OpenFailed, Level::Fatal, "File Open Error",
@@ -145,6 +145,8 @@ void MessageService::setProcedureNameSource(std::function<std::string()> source)
   procedureName_ = std::move(source);
 }
 
-void MessageService::setProgramEnd(std::function<void(int)> end) { programEnd_ = std::move(end); }
+void MessageService::setProgramEnd(std::function<void(int)> end) {
+  programEnd_ = std::move(end);
+}
 
 }  // namespace ormile::base

@@ -73,7 +73,16 @@ uint32_t keyWeight(char32_t u) {
 
 }  // namespace
 
+namespace {
+bool isAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+}  // namespace
+
 std::string cp1252ToUtf8(std::string_view bytes) {
+  if (isAscii(bytes)) return std::string(bytes);
   std::string out;
   out.reserve(bytes.size());
   for (char ch : bytes) appendUtf8(out, toUnicode(static_cast<unsigned char>(ch)));
@@ -81,6 +90,7 @@ std::string cp1252ToUtf8(std::string_view bytes) {
 }
 
 std::string utf8ToCp1252(std::string_view utf8, bool* lossy) {
+  if (isAscii(utf8)) return std::string(utf8);
   std::string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
@@ -105,11 +115,16 @@ unsigned char upper1252(unsigned char c) {
   if (c >= 'a' && c <= 'z') return c - 32;
   if (c < 0x80) return c;
   switch (c) {
-    case 0x9A: return 0x8A;  // s caron
-    case 0x9C: return 0x8C;  // oe
-    case 0x9E: return 0x8E;  // z caron
-    case 0xFF: return 0x9F;  // y diaeresis
-    default: break;
+    case 0x9A:
+      return 0x8A;  // s caron
+    case 0x9C:
+      return 0x8C;  // oe
+    case 0x9E:
+      return 0x8E;  // z caron
+    case 0xFF:
+      return 0x9F;  // y diaeresis
+    default:
+      break;
   }
   if (c >= 0xE0 && c != 0xF7) return c - 32;
   return c;

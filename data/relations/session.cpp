@@ -11,7 +11,9 @@ using base::Msg;
 
 RelationHandle::RelationHandle(Session& session, Handle id) : session_(session), id_(id) {}
 
-RelationHandle& RelationHandle::tie() { return session_.relation(aliasTie(id_)); }
+RelationHandle& RelationHandle::tie() {
+  return session_.relation(aliasTie(id_));
+}
 
 Level RelationHandle::open() {
   if (!opened_.empty()) {
@@ -43,7 +45,9 @@ void RelationHandle::close() {
   for (auto it = opened_.rbegin(); it != opened_.rend(); ++it) session_[*it].close();
 }
 
-void RelationHandle::save() { saved_ = session_[id_].record(); }
+void RelationHandle::save() {
+  saved_ = session_[id_].record();
+}
 
 int32_t RelationHandle::parentValue(int field, bool useSaved) const {
   if (useSaved && saved_) return saved_->getLong(field);
@@ -205,8 +209,10 @@ Level RelationHandle::update() {
   }
   bool done = self.change() == Level::Benign && cascadeUpdate();
   if (done) done = ok(session_.tables().commit());
-  if (!done) session_.tables().rollback();
-  else save();
+  if (!done)
+    session_.tables().rollback();
+  else
+    save();
   close();
   return done ? Level::Benign : Level::Notify;
 }

@@ -97,7 +97,7 @@ ShareLock& Connection::shareLock(const TableSchema& schema) {
 
 void Connection::setDefaultWait(int milliseconds) {
   defaultWaitMs_ = milliseconds;
-  if (db_ && depth_ == 0) db_->setBusyTimeout(milliseconds);
+  if (db_ && outer_ == Outer::None) db_->setBusyTimeout(milliseconds);
 }
 
 ErrorCode Connection::openFile(const std::string& path, bool readOnly, std::string& schemaName) {
@@ -114,8 +114,8 @@ ErrorCode Connection::openFile(const std::string& path, bool readOnly, std::stri
     return ErrorCode::AccessDenied;
   }
   schemaName = "f" + std::to_string(++attachedCount_);
-  ErrorCode e = db_->exec("ATTACH " + literal(uriOf(path, readOnly)) + " AS " +
-                          sql::quote(schemaName));
+  ErrorCode e =
+      db_->exec("ATTACH " + literal(uriOf(path, readOnly)) + " AS " + sql::quote(schemaName));
   if (!ok(e)) noteMessage();
   return e;
 }
@@ -169,9 +169,8 @@ ErrorCode Connection::checkOrCreate(AttachedFile& file, bool& creating) {
   const TableSchema& schema = *file.schema;
   ErrorCode e;
   for (int attempt = 0;; ++attempt) {
-    auto objects = db_->prepare("SELECT type, name, sql FROM " + sql::quote(file.schemaName) +
-                                    ".sqlite_master",
-                                e);
+    auto objects = db_->prepare(
+        "SELECT type, name, sql FROM " + sql::quote(file.schemaName) + ".sqlite_master", e);
     if (!objects) {
       noteMessage();
       return e;
@@ -204,9 +203,9 @@ ErrorCode Connection::checkOrCreate(AttachedFile& file, bool& creating) {
       continue;
     }
     // The record layout must be the declared one.
-    auto info = db_->prepare("PRAGMA " + sql::quote(file.schemaName) + ".table_info(" +
-                                 sql::quote(schema.label) + ")",
-                             e);
+    auto info = db_->prepare(
+        "PRAGMA " + sql::quote(file.schemaName) + ".table_info(" + sql::quote(schema.label) + ")",
+        e);
     if (!info) return e;
     std::vector<std::string> names;
     while (info->step() == sql::Step::Row) names.emplace_back(info->columnText(1));
@@ -314,8 +313,9 @@ ErrorCode Connection::lockForWrite(AttachedFile& file) {
 
 ErrorCode Connection::logout(int seconds, const std::vector<AttachedFile*>& files) {
   if (!db_) return ErrorCode::FileNotOpen;
+  bool outermost = outer_ == Outer::None;
   ErrorCode e;
-  if (depth_ == 0) {
+  if (outermost) {
     db_->setBusyTimeout(seconds * 1000);
     e = db_->exec("BEGIN");
   } else {
@@ -323,9 +323,10 @@ ErrorCode Connection::logout(int seconds, const std::vector<AttachedFile*>& file
   }
   if (!ok(e)) {
     noteMessage();
-    if (depth_ == 0) db_->setBusyTimeout(defaultWaitMs_);
+    if (outermost) db_->setBusyTimeout(defaultWaitMs_);
     return e;
   }
+  if (outermost) outer_ = Outer::Write;
   ++depth_;
   for (AttachedFile* f : files) {
     e = lockForWrite(*f);
@@ -336,38 +337,61 @@ ErrorCode Connection::logout(int seconds, const std::vector<AttachedFile*>& file
       return e;
     }
   }
-  if (depth_ == 1) db_->setBusyTimeout(defaultWaitMs_);
+  if (outermost) db_->setBusyTimeout(defaultWaitMs_);
   return ErrorCode::None;
+}
+
+void Connection::endOuter() {
+  outer_ = Outer::None;
+  for (auto& [path, f] : files_) f->writeLocked = false;
 }
 
 ErrorCode Connection::commit() {
   if (depth_ == 0) return ErrorCode::None;
-  if (depth_ > 1) {
-    --depth_;
+  --depth_;
+  if (depth_ > 0 || outer_ == Outer::Read)
     return db_->exec("RELEASE ormile_" + std::to_string(depth_));
-  }
   ErrorCode e = db_->exec("COMMIT");
   if (!ok(e)) {
     // Readers kept the commit from finishing within the wait: nothing was written.
     noteMessage();
     db_->exec("ROLLBACK");
   }
-  depth_ = 0;
-  for (auto& [path, f] : files_) f->writeLocked = false;
+  endOuter();
   return e;
 }
 
 ErrorCode Connection::rollback() {
   if (depth_ == 0) return ErrorCode::None;
-  if (depth_ > 1) {
-    --depth_;
+  --depth_;
+  if (depth_ > 0 || outer_ == Outer::Read) {
     std::string sp = "ormile_" + std::to_string(depth_);
     return db_->exec("ROLLBACK TO " + sp + "; RELEASE " + sp);
   }
   ErrorCode e = db_->exec("ROLLBACK");
-  depth_ = 0;
-  for (auto& [path, f] : files_) f->writeLocked = false;
+  endOuter();
   return e;
+}
+
+ErrorCode Connection::beginRead() {
+  if (!db_) return ErrorCode::FileNotOpen;
+  if (readDepth_++ > 0 || outer_ != Outer::None) return ErrorCode::None;
+  ErrorCode e = db_->exec("BEGIN");
+  if (!ok(e)) {
+    --readDepth_;
+    noteMessage();
+    return e;
+  }
+  outer_ = Outer::Read;
+  return ErrorCode::None;
+}
+
+void Connection::endRead() {
+  if (readDepth_ == 0 || --readDepth_ > 0) return;
+  if (outer_ == Outer::Read && depth_ == 0) {
+    db_->exec("COMMIT");
+    endOuter();
+  }
 }
 
 }  // namespace ormile::store

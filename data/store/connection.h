@@ -21,8 +21,8 @@ namespace ormile::store {
 
 // Prepared statements of one key (or of record order), made on first use.
 struct KeyStatements {
-  std::unique_ptr<sql::Statement> first, last, nextEq, nextGt, prevEq, prevLt, fromGe, fromLe,
-      get, dup;
+  std::unique_ptr<sql::Statement> first, last, nextEq, nextGt, prevEq, prevLt, fromGe, fromLe, get,
+      dup;
 };
 
 // One table file as the session sees it.
@@ -35,8 +35,7 @@ struct AttachedFile {
   bool writeLocked = false;   // write lock taken in the current transaction
   std::string table;          // "schema"."Label", quoted
   std::string columnList;     // the select list: bookkeeping columns, then fields
-  std::unique_ptr<sql::Statement> insert, update, updateWatched, erase, byRecordId, version,
-      count;
+  std::unique_ptr<sql::Statement> insert, update, updateWatched, erase, byRecordId, version, count;
   std::vector<KeyStatements> keys;  // by key index
   KeyStatements physical;           // record order
 };
@@ -67,6 +66,14 @@ class Connection {
   ErrorCode commit();
   ErrorCode rollback();
   int transactionDepth() const { return depth_; }
+
+  // A read burst: the reads until endRead() share one read lock instead of taking one each,
+  // which makes a scan several times faster. Other writers cannot commit meanwhile, so a
+  // burst lasts as long as reading a page or a tree level, not as long as a window. Writes
+  // inside a burst are allowed but may fail with AccessDenied when another session is
+  // committing. Bursts nest; a transaction inside one is a savepoint of it.
+  ErrorCode beginRead();
+  void endRead();
   // Takes the write lock of one file inside the current transaction.
   ErrorCode lockForWrite(AttachedFile& file);
 
@@ -90,14 +97,18 @@ class Connection {
   std::map<std::string, std::unique_ptr<AttachedFile>> files_;  // by path
   std::map<std::string, std::unique_ptr<ShareLock>> shares_;    // by path
   int attachedCount_ = 0;
-  int depth_ = 0;
+  enum class Outer { None, Read, Write };  // what began the engine's transaction
+  void endOuter();
+  Outer outer_ = Outer::None;
+  int depth_ = 0;      // nested logouts
+  int readDepth_ = 0;  // nested read bursts
   int defaultWaitMs_ = 5000;
   std::string lastMessage_;
 };
 
 // SQL text of the schema objects, shared by the connection and the handles.
 std::string tableSql(const TableSchema& schema, const std::string& qualifiedName);
-std::string indexBody(const TableSchema& schema, int key);  // `"name" ON "T"(...) WHERE ...`
+std::string indexBody(const TableSchema& schema, int key);     // `"name" ON "T"(...) WHERE ...`
 std::string keyCondition(const TableSchema& schema, int key);  // the partial-index condition
 
 }  // namespace ormile::store

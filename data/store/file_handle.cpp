@@ -1,5 +1,7 @@
 #include "data/store/file_handle.h"
 
+#include <functional>
+
 #include "base/text.h"
 
 namespace ormile::store {
@@ -7,7 +9,9 @@ namespace ormile::store {
 FileHandle::FileHandle(Connection& connection, const TableSchema& schema)
     : connection_(connection), schema_(schema), record_(schema) {}
 
-FileHandle::~FileHandle() { close(); }
+FileHandle::~FileHandle() {
+  close();
+}
 
 std::string FileHandle::errorText() const {
   std::string text = store::errorText(error_);
@@ -23,15 +27,22 @@ ErrorCode FileHandle::fail(ErrorCode e) {
   return e;
 }
 
-bool FileHandle::ready() { return open_ && file_ != nullptr; }
+bool FileHandle::ready() {
+  return open_ && file_ != nullptr;
+}
 
-bool FileHandle::writable() { return mode_ != OpenMode::ReadOnly && !file_->readOnlyFile; }
+bool FileHandle::writable() {
+  return mode_ != OpenMode::ReadOnly && !file_->readOnlyFile;
+}
 
 static Share shareOf(OpenMode mode) {
   switch (mode) {
-    case OpenMode::DenyWrite: return Share::DenyWrite;
-    case OpenMode::DenyAll: return Share::DenyAll;
-    default: return Share::DenyNone;
+    case OpenMode::DenyWrite:
+      return Share::DenyWrite;
+    case OpenMode::DenyAll:
+      return Share::DenyAll;
+    default:
+      return Share::DenyNone;
   }
 }
 
@@ -90,10 +101,10 @@ ErrorCode FileHandle::empty() {
 }
 
 sql::Statement* FileHandle::statement(std::unique_ptr<sql::Statement>& slot,
-                                      const std::string& text) {
+                                      const std::function<std::string()>& text) {
   if (!slot) {
     ErrorCode e;
-    slot = connection_.db()->prepare(text, e);
+    slot = connection_.db()->prepare(text(), e);
     if (!slot) {
       connection_.noteMessage();
       fail(e);
@@ -109,6 +120,15 @@ std::string FileHandle::orderBy(int key, bool descending) const {
     for (int col : schema_.keys[size_t(key)].columns)
       s += sql::quote(schema_.columns[size_t(col)].name) + dir + ", ";
   return s + "\"_RecordId\"" + dir;
+}
+
+std::string FileHandle::equalsText(int key) const {
+  std::string eq;
+  const auto& cols = schema_.keys[size_t(key)].columns;
+  for (size_t i = 0; i < cols.size(); ++i)
+    eq += " AND " + sql::quote(schema_.columns[size_t(cols[i])].name) + " = ?" +
+          std::to_string(i + 1);
+  return eq;
 }
 
 std::string FileHandle::tuple(int key) const {
@@ -164,9 +184,15 @@ void FileHandle::bindFields(sql::Statement& s) {
   for (size_t c = 0; c < schema_.columns.size(); ++c, ++i) {
     const ColumnDef& col = schema_.columns[c];
     switch (col.type) {
-      case ColumnType::Long: s.bindInt(i, record_.getLong(int(c))); break;
-      case ColumnType::String: s.bindText(i, base::cp1252ToUtf8(record_.getTrimmed(int(c)))); break;
-      case ColumnType::Memo: s.bindText(i, base::cp1252ToUtf8(record_.getMemo(int(c)))); break;
+      case ColumnType::Long:
+        s.bindInt(i, record_.getLong(int(c)));
+        break;
+      case ColumnType::String:
+        s.bindText(i, base::cp1252ToUtf8(record_.getTrimmed(int(c))));
+        break;
+      case ColumnType::Memo:
+        s.bindText(i, base::cp1252ToUtf8(record_.getMemo(int(c))));
+        break;
     }
   }
 }
@@ -174,11 +200,21 @@ void FileHandle::bindFields(sql::Statement& s) {
 void FileHandle::readRow(sql::Statement& s) {
   for (size_t c = 0; c < schema_.columns.size(); ++c) {
     int at = int(c) + 2;
-    switch (schema_.columns[c].type) {
-      case ColumnType::Long: record_.setLong(int(c), int32_t(s.columnInt(at))); break;
-      case ColumnType::String: record_.setString(int(c), base::utf8ToCp1252(s.columnText(at))); break;
-      case ColumnType::Memo: record_.setMemo(int(c), base::utf8ToCp1252(s.columnText(at))); break;
+    const ColumnType type = schema_.columns[c].type;
+    if (type == ColumnType::Long) {
+      record_.setLong(int(c), int32_t(s.columnInt(at)));
+      continue;
     }
+    std::string_view text = s.columnText(at);
+    bool ascii = true;
+    for (char ch : text) ascii &= static_cast<unsigned char>(ch) < 0x80;
+    // Plain ASCII is the same in both encodings: no conversion, no copy.
+    std::string converted;
+    if (!ascii) text = converted = base::utf8ToCp1252(text);
+    if (type == ColumnType::String)
+      record_.setString(int(c), text);
+    else
+      record_.setMemo(int(c), text);
   }
 }
 
@@ -219,7 +255,9 @@ ErrorCode FileHandle::set(int key) {
   return fail(ErrorCode::None);
 }
 
-ErrorCode FileHandle::setRecordOrder() { return set(-1); }
+ErrorCode FileHandle::setRecordOrder() {
+  return set(-1);
+}
 
 ErrorCode FileHandle::setFrom(int key) {
   if (!ready()) return fail(ErrorCode::FileNotOpen);
@@ -230,75 +268,113 @@ ErrorCode FileHandle::setFrom(int key) {
   return fail(ErrorCode::None);
 }
 
+sql::Statement* FileHandle::cursorStatement(Seek seek) {
+  KeyStatements& ks = statementsOf(key_);
+  std::unique_ptr<sql::Statement>* slot = nullptr;
+  switch (seek) {
+    case Seek::First:
+      slot = &ks.first;
+      break;
+    case Seek::Last:
+      slot = &ks.last;
+      break;
+    case Seek::EqualAfter:
+      slot = &ks.nextEq;
+      break;
+    case Seek::EqualBefore:
+      slot = &ks.prevEq;
+      break;
+    case Seek::After:
+      slot = &ks.nextGt;
+      break;
+    case Seek::Before:
+      slot = &ks.prevLt;
+      break;
+    case Seek::AtOrAfter:
+      slot = &ks.fromGe;
+      break;
+    case Seek::AtOrBefore:
+      slot = &ks.fromLe;
+      break;
+  }
+  return statement(*slot, [&] {
+    bool physical = key_ < 0;
+    bool descending = seek == Seek::Last || seek == Seek::EqualBefore || seek == Seek::Before ||
+                      seek == Seek::AtOrBefore;
+    std::string n = physical ? "1" : std::to_string(schema_.keys[size_t(key_)].columns.size() + 1);
+    std::string cond;
+    std::string order = orderBy(key_, descending);
+    switch (seek) {
+      case Seek::First:
+      case Seek::Last:
+        break;
+      case Seek::EqualAfter:
+      case Seek::EqualBefore:
+        cond = equalsText(key_) + " AND \"_RecordId\" " + (descending ? "<" : ">") + " ?" + n;
+        order = descending ? "\"_RecordId\" DESC" : "\"_RecordId\"";
+        break;
+      default: {
+        const char* op = seek == Seek::After       ? ">"
+                         : seek == Seek::Before    ? "<"
+                         : seek == Seek::AtOrAfter ? ">="
+                                                   : "<=";
+        cond = physical ? std::string(" AND \"_RecordId\" ") + op + " ?1"
+                        : " AND " + tuple(key_) + " " + op + " " + placeholders(key_, 1);
+      }
+    }
+    std::string where = physical ? " WHERE 1" : " WHERE " + keyCondition(schema_, key_);
+    return "SELECT " + file_->columnList + " FROM " + file_->table + where + cond + " ORDER BY " +
+           order + " LIMIT 1";
+  });
+}
+
+ErrorCode FileHandle::seekRecord(Seek seek, int64_t recordId) {
+  sql::Statement* s = cursorStatement(seek);
+  if (!s) return error_;
+  bool bounded = seek != Seek::First && seek != Seek::Last;
+  if (key_ < 0) {
+    if (bounded) s->bindInt(1, recordId);
+  } else if (bounded) {
+    int next = bindKey(*s, key_, false, 1);
+    if (seek == Seek::EqualAfter || seek == Seek::EqualBefore) s->bindInt(next, recordId);
+  }
+  return fetch(*s, true);
+}
+
 ErrorCode FileHandle::step(bool forward) {
   if (!ready()) return fail(ErrorCode::FileNotOpen);
-  const std::string& T = file_->table;
-  const std::string cols = file_->columnList;
-  KeyStatements& ks = statementsOf(key_);
-  std::string where = key_ >= 0 ? " WHERE " + keyCondition(schema_, key_) : " WHERE 1";
-  auto select = [&](const std::string& cond, const std::string& order) {
-    return "SELECT " + cols + " FROM " + T + where + cond + " ORDER BY " + order + " LIMIT 1";
-  };
   ErrorCode e = ErrorCode::RecordNotAvailable;
   switch (at_) {
-    case At::Nothing: return fail(ErrorCode::RecordNotAvailable);
+    case At::Nothing:
+      return fail(ErrorCode::RecordNotAvailable);
     case At::PastEnd:
     case At::PastStart:
-    case At::Start: {
+    case At::Start:
       if ((at_ == At::PastEnd && forward) || (at_ == At::PastStart && !forward))
         return fail(ErrorCode::RecordNotAvailable);
-      auto* s = forward ? statement(ks.first, select("", orderBy(key_, false)))
-                        : statement(ks.last, select("", orderBy(key_, true)));
-      if (!s) return error_;
-      e = fetch(*s, true);
+      e = seekRecord(forward ? Seek::First : Seek::Last, 0);
       break;
-    }
-    case At::From: {
-      auto* s = forward ? statement(ks.fromGe, select(" AND " + tuple(key_) + " >= " +
-                                                          placeholders(key_, 1),
-                                                      orderBy(key_, false)))
-                        : statement(ks.fromLe, select(" AND " + tuple(key_) + " <= " +
-                                                          placeholders(key_, 1),
-                                                      orderBy(key_, true)));
-      if (!s) return error_;
-      bindKey(*s, key_, false, 1);
-      e = fetch(*s, true);
+    case At::From:
+      e = seekRecord(forward ? Seek::AtOrAfter : Seek::AtOrBefore, 0);
       break;
-    }
     case At::Record: {
       int64_t id = cursor_.recordId + (inclusive_ ? (forward ? -1 : 1) : 0);
       if (key_ < 0) {
-        auto* s = forward ? statement(ks.nextGt, select(" AND \"_RecordId\" > ?1", orderBy(-1, false)))
-                          : statement(ks.prevLt, select(" AND \"_RecordId\" < ?1", orderBy(-1, true)));
-        if (!s) return error_;
-        s->bindInt(1, id);
-        e = fetch(*s, true);
+        e = seekRecord(forward ? Seek::After : Seek::Before, id);
         break;
       }
-      // First the records with equal key values after this one, then the following values.
-      std::string eq;
-      const auto& kc = schema_.keys[size_t(key_)].columns;
-      for (size_t i = 0; i < kc.size(); ++i)
-        eq += " AND " + sql::quote(schema_.columns[size_t(kc[i])].name) + " = ?" +
-              std::to_string(i + 1);
-      std::string n = std::to_string(kc.size() + 1);
-      auto* s1 = forward ? statement(ks.nextEq, select(eq + " AND \"_RecordId\" > ?" + n,
-                                                       "\"_RecordId\""))
-                         : statement(ks.prevEq, select(eq + " AND \"_RecordId\" < ?" + n,
-                                                       "\"_RecordId\" DESC"));
-      if (!s1) return error_;
-      s1->bindInt(bindKey(*s1, key_, false, 1), id);
-      e = fetch(*s1, true);
-      if (e != ErrorCode::RecordNotAvailable) break;
-      auto* s2 = forward ? statement(ks.nextGt, select(" AND " + tuple(key_) + " > " +
-                                                           placeholders(key_, 1),
-                                                       orderBy(key_, false)))
-                         : statement(ks.prevLt, select(" AND " + tuple(key_) + " < " +
-                                                           placeholders(key_, 1),
-                                                       orderBy(key_, true)));
-      if (!s2) return error_;
-      bindKey(*s2, key_, false, 1);
-      e = fetch(*s2, true);
+      if (schema_.keys[size_t(key_)].refusesDuplicates()) {
+        // No two records share a value of a unique key: one seek past the value, or onto it
+        // again after reset().
+        e = seekRecord(inclusive_ ? (forward ? Seek::AtOrAfter : Seek::AtOrBefore)
+                                  : (forward ? Seek::After : Seek::Before),
+                       0);
+        break;
+      }
+      // First the records with equal key values beyond this one, then the following values.
+      e = seekRecord(forward ? Seek::EqualAfter : Seek::EqualBefore, id);
+      if (e == ErrorCode::RecordNotAvailable)
+        e = seekRecord(forward ? Seek::After : Seek::Before, 0);
       break;
     }
   }
@@ -306,20 +382,21 @@ ErrorCode FileHandle::step(bool forward) {
   return e;
 }
 
-ErrorCode FileHandle::next() { return step(true); }
-ErrorCode FileHandle::previous() { return step(false); }
+ErrorCode FileHandle::next() {
+  return step(true);
+}
+ErrorCode FileHandle::previous() {
+  return step(false);
+}
 
 ErrorCode FileHandle::get(int key) {
   if (!ready()) return fail(ErrorCode::FileNotOpen);
   KeyStatements& ks = statementsOf(key);
-  std::string eq;
-  const auto& kc = schema_.keys[size_t(key)].columns;
-  for (size_t i = 0; i < kc.size(); ++i)
-    eq += " AND " + sql::quote(schema_.columns[size_t(kc[i])].name) + " = ?" +
-          std::to_string(i + 1);
-  auto* s = statement(ks.get, "SELECT " + file_->columnList + " FROM " + file_->table +
-                                  " WHERE " + keyCondition(schema_, key) + eq +
-                                  " ORDER BY \"_RecordId\" LIMIT 1");
+  auto* s = statement(ks.get, [&] {
+    return std::string("SELECT " + file_->columnList + " FROM " + file_->table + " WHERE " +
+                       keyCondition(schema_, key) + equalsText(key) +
+                       " ORDER BY \"_RecordId\" LIMIT 1");
+  });
   if (!s) return error_;
   bindKey(*s, key, true, 1);
   ErrorCode e = fetch(*s, false);
@@ -330,13 +407,11 @@ bool FileHandle::duplicate(int key) {
   if (!ready()) return false;
   const KeyDef& k = schema_.keys[size_t(key)];
   KeyStatements& ks = statementsOf(key);
-  std::string eq;
-  for (size_t i = 0; i < k.columns.size(); ++i)
-    eq += " AND " + sql::quote(schema_.columns[size_t(k.columns[i])].name) + " = ?" +
-          std::to_string(i + 1);
-  auto* s = statement(ks.dup, "SELECT 1 FROM " + file_->table + " WHERE " +
-                                  keyCondition(schema_, key) + eq + " AND \"_RecordId\" <> ?" +
-                                  std::to_string(k.columns.size() + 1) + " LIMIT 1");
+  auto* s = statement(ks.dup, [&] {
+    return std::string("SELECT 1 FROM " + file_->table + " WHERE " + keyCondition(schema_, key) +
+                       equalsText(key) + " AND \"_RecordId\" <> ?" +
+                       std::to_string(k.columns.size() + 1) + " LIMIT 1");
+  });
   if (!s) return false;
   sql::StatementUse use(*s);
   s->bindInt(bindKey(*s, key, true, 1), current_);
@@ -357,13 +432,14 @@ ErrorCode FileHandle::findDuplicateKey() {
 ErrorCode FileHandle::add() {
   if (!ready()) return fail(ErrorCode::FileNotOpen);
   if (!writable()) return fail(ErrorCode::AccessDenied);
-  std::string names, marks;
-  for (size_t c = 0; c < schema_.columns.size(); ++c) {
-    names += (c ? ", " : "") + sql::quote(schema_.columns[c].name);
-    marks += c ? ", ?" : "?";
-  }
-  auto* s = statement(file_->insert,
-                      "INSERT INTO " + file_->table + "(" + names + ") VALUES(" + marks + ")");
+  auto* s = statement(file_->insert, [&] {
+    std::string names, marks;
+    for (size_t c = 0; c < schema_.columns.size(); ++c) {
+      names += (c ? ", " : "") + sql::quote(schema_.columns[c].name);
+      marks += c ? ", ?" : "?";
+    }
+    return "INSERT INTO " + file_->table + "(" + names + ") VALUES(" + marks + ")";
+  });
   if (!s) return error_;
   bindFields(*s);
   sql::Step st;
@@ -387,23 +463,29 @@ ErrorCode FileHandle::add() {
   return fail(ErrorCode::None);
 }
 
-void FileHandle::watch() { watching_ = true; }
+void FileHandle::watch() {
+  watching_ = true;
+}
 
 ErrorCode FileHandle::put() {
   if (!ready()) return fail(ErrorCode::FileNotOpen);
   if (!writable()) return fail(ErrorCode::AccessDenied);
   if (current_ == 0) return fail(ErrorCode::RecordNotAvailable);
-  std::string sets;
-  for (size_t c = 0; c < schema_.columns.size(); ++c)
-    sets += sql::quote(schema_.columns[c].name) + " = ?" + std::to_string(c + 1) + ", ";
   int n = int(schema_.columns.size());
-  std::string base = "UPDATE " + file_->table + " SET " + sets +
-                     "\"_Version\" = \"_Version\" + 1 WHERE \"_RecordId\" = ?" +
-                     std::to_string(n + 1);
+  auto base = [&] {
+    std::string sets;
+    for (size_t c = 0; c < schema_.columns.size(); ++c)
+      sets += sql::quote(schema_.columns[c].name) + " = ?" + std::to_string(c + 1) + ", ";
+    return "UPDATE " + file_->table + " SET " + sets +
+           "\"_Version\" = \"_Version\" + 1 WHERE \"_RecordId\" = ?" + std::to_string(n + 1);
+  };
   bool watched = watching_;
   watching_ = false;
   auto* s = watched ? statement(file_->updateWatched,
-                                base + " AND \"_Version\" = ?" + std::to_string(n + 2))
+                                [&] {
+                                  return std::string(base() + " AND \"_Version\" = ?" +
+                                                     std::to_string(n + 2));
+                                })
                     : statement(file_->update, base);
   if (!s) return error_;
   bindFields(*s);
@@ -429,7 +511,9 @@ ErrorCode FileHandle::erase() {
   if (!ready()) return fail(ErrorCode::FileNotOpen);
   if (!writable()) return fail(ErrorCode::AccessDenied);
   if (current_ == 0) return fail(ErrorCode::RecordNotAvailable);
-  auto* s = statement(file_->erase, "DELETE FROM " + file_->table + " WHERE \"_RecordId\" = ?1");
+  auto* s = statement(file_->erase, [&] {
+    return std::string("DELETE FROM " + file_->table + " WHERE \"_RecordId\" = ?1");
+  });
   if (!s) return error_;
   s->bindInt(1, current_);
   sql::Step st;
@@ -467,8 +551,10 @@ ErrorCode FileHandle::reset(const Position& position) {
 
 ErrorCode FileHandle::reget(const Position& position) {
   if (!ready()) return fail(ErrorCode::FileNotOpen);
-  auto* s = statement(file_->byRecordId, "SELECT " + file_->columnList + " FROM " + file_->table +
-                                             " WHERE \"_RecordId\" = ?1");
+  auto* s = statement(file_->byRecordId, [&] {
+    return std::string("SELECT " + file_->columnList + " FROM " + file_->table +
+                       " WHERE \"_RecordId\" = ?1");
+  });
   if (!s) return error_;
   s->bindInt(1, position.recordId);
   ErrorCode e = fetch(*s, false);
@@ -480,7 +566,8 @@ int64_t FileHandle::records() {
     fail(ErrorCode::FileNotOpen);
     return 0;
   }
-  auto* s = statement(file_->count, "SELECT count(*) FROM " + file_->table);
+  auto* s =
+      statement(file_->count, [&] { return std::string("SELECT count(*) FROM " + file_->table); });
   if (!s) return 0;
   sql::StatementUse use(*s);
   if (s->step() != sql::Step::Row) return 0;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -69,9 +70,9 @@ class FileHandle {
   ErrorCode add();
   void watch();
   ErrorCode put();
-  ErrorCode erase();             // deletes the record last read
-  bool duplicate(int key);       // would the buffer clash in `key` (the current record apart)?
-  Position position() const;     // the current record's place in the current order
+  ErrorCode erase();          // deletes the record last read
+  bool duplicate(int key);    // would the buffer clash in `key` (the current record apart)?
+  Position position() const;  // the current record's place in the current order
   ErrorCode reset(const Position& position);  // so that next() reads that record again
   ErrorCode reget(const Position& position);  // reads exactly that record
   int64_t currentRecordId() const { return current_; }
@@ -88,7 +89,9 @@ class FileHandle {
   bool ready();
   bool writable();
   ErrorCode fail(ErrorCode e);
-  sql::Statement* statement(std::unique_ptr<sql::Statement>& slot, const std::string& text);
+  // The cached statement in `slot`, prepared from `text()` on first use.
+  sql::Statement* statement(std::unique_ptr<sql::Statement>& slot,
+                            const std::function<std::string()>& text);
   KeyStatements& statementsOf(int key) { return key < 0 ? file_->physical : file_->keys[key]; }
   // Binds the key values of the buffer (fromBuffer) or of the cursor, from index `first`.
   int bindKey(sql::Statement& s, int key, bool fromBuffer, int first);
@@ -97,8 +100,14 @@ class FileHandle {
   void readRow(sql::Statement& s);
   ErrorCode fetch(sql::Statement& s, bool moveCursor);
   ErrorCode step(bool forward);
+  enum class Seek { First, Last, EqualAfter, EqualBefore, After, Before, AtOrAfter, AtOrBefore };
+  sql::Statement* cursorStatement(Seek seek);
+  // Reads the record the seek finds from the cursor's values (and `recordId` where the seek
+  // compares record identities) and moves the cursor onto it.
+  ErrorCode seekRecord(Seek seek, int64_t recordId);
   std::string orderBy(int key, bool descending) const;
   std::string tuple(int key) const;
+  std::string equalsText(int key) const;  // " AND f1 = ?1 AND f2 = ?2"
   std::string placeholders(int key, int first) const;
   ErrorCode findDuplicateKey();
 

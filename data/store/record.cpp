@@ -33,7 +33,9 @@ std::string TableSchema::fileNameWithExtension() const {
 }
 
 Record::Record(const TableSchema& schema)
-    : schema_(&schema), fixed_(size_t(schema.recordLength), '\0'), memos_(size_t(schema.memoCount)) {
+    : schema_(&schema),
+      fixed_(size_t(schema.recordLength), '\0'),
+      memos_(size_t(schema.memoCount)) {
   clear();
 }
 
@@ -75,9 +77,12 @@ void Record::setMemo(int column, std::string_view bytes) {
 
 std::string Record::getText(int column) const {
   switch (schema_->columns[column].type) {
-    case ColumnType::Long: return std::to_string(getLong(column));
-    case ColumnType::String: return std::string(getTrimmed(column));
-    case ColumnType::Memo: return getMemo(column);
+    case ColumnType::Long:
+      return std::to_string(getLong(column));
+    case ColumnType::String:
+      return std::string(getTrimmed(column));
+    case ColumnType::Memo:
+      return getMemo(column);
   }
   return {};
 }
@@ -99,8 +104,12 @@ void Record::setText(int column, std::string_view bytes) {
       setLong(column, static_cast<int32_t>(neg ? -v : v));
       break;
     }
-    case ColumnType::String: setString(column, bytes); break;
-    case ColumnType::Memo: setMemo(column, bytes); break;
+    case ColumnType::String:
+      setString(column, bytes);
+      break;
+    case ColumnType::Memo:
+      setMemo(column, bytes);
+      break;
   }
 }
 
@@ -120,7 +129,9 @@ void Record::setColumnExtreme(int column, bool low) {
       std::memset(fixed_.data() + c.offset, low ? ' ' : '\xF7', size_t(c.width));
       break;
     }
-    case ColumnType::Memo: memos_[size_t(schema_->columns[column].memoIndex)].clear(); break;
+    case ColumnType::Memo:
+      memos_[size_t(schema_->columns[column].memoIndex)].clear();
+      break;
   }
 }
 

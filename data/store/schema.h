@@ -13,8 +13,8 @@ enum class ColumnType { Long, String, Memo };
 struct ColumnDef {
   std::string name;  // without prefix: "BNF_Header"
   ColumnType type = ColumnType::Long;
-  int width = 4;     // bytes of a LONG (4), of a STRING(n) (n), or the MEMO limit (4096)
-  int offset = -1;   // byte offset in the fixed part; -1 for a memo
+  int width = 4;    // bytes of a LONG (4), of a STRING(n) (n), or the MEMO limit (4096)
+  int offset = -1;  // byte offset in the fixed part; -1 for a memo
   int memoIndex = -1;
   bool keyed = false;  // part of some key (the file gives it the key collation)
 };

@@ -18,18 +18,24 @@ ErrorCode translate(int code) {
   switch (code & 0xFF) {
     case SQLITE_OK:
     case SQLITE_DONE:
-    case SQLITE_ROW: return ErrorCode::None;
+    case SQLITE_ROW:
+      return ErrorCode::None;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH: return ErrorCode::AccessDenied;
-    case SQLITE_CONSTRAINT: return ErrorCode::DuplicateKey;
+    case SQLITE_AUTH:
+      return ErrorCode::AccessDenied;
+    case SQLITE_CONSTRAINT:
+      return ErrorCode::DuplicateKey;
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-    case SQLITE_FORMAT: return ErrorCode::InvalidDataFile;
-    case SQLITE_CANTOPEN: return ErrorCode::FileNotFound;
-    default: return ErrorCode::StoreFailure;
+    case SQLITE_FORMAT:
+      return ErrorCode::InvalidDataFile;
+    case SQLITE_CANTOPEN:
+      return ErrorCode::FileNotFound;
+    default:
+      return ErrorCode::StoreFailure;
   }
 }
 
@@ -42,9 +48,13 @@ std::string quote(std::string_view identifier) {
   return out + "\"";
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+  sqlite3_finalize(stmt_);
+}
 
-void Statement::bindInt(int index, int64_t value) { sqlite3_bind_int64(stmt_, index, value); }
+void Statement::bindInt(int index, int64_t value) {
+  sqlite3_bind_int64(stmt_, index, value);
+}
 
 void Statement::bindText(int index, std::string_view utf8) {
   sqlite3_bind_text(stmt_, index, utf8.data(), int(utf8.size()), SQLITE_TRANSIENT);
@@ -64,7 +74,9 @@ void Statement::reset() {
   sqlite3_clear_bindings(stmt_);
 }
 
-int64_t Statement::columnInt(int column) const { return sqlite3_column_int64(stmt_, column); }
+int64_t Statement::columnInt(int column) const {
+  return sqlite3_column_int64(stmt_, column);
+}
 
 std::string_view Statement::columnText(int column) const {
   const unsigned char* p = sqlite3_column_text(stmt_, column);
@@ -90,7 +102,9 @@ std::unique_ptr<Database> Database::open(const std::string& path, bool readOnly,
   return std::unique_ptr<Database>(new Database(db));
 }
 
-Database::~Database() { sqlite3_close(db_); }
+Database::~Database() {
+  sqlite3_close(db_);
+}
 
 ErrorCode Database::exec(const std::string& sql) {
   int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
@@ -110,14 +124,24 @@ std::unique_ptr<Statement> Database::prepare(const std::string& sql, ErrorCode& 
   return std::make_unique<Statement>(db_, stmt);
 }
 
-int64_t Database::lastInsertRowid() const { return sqlite3_last_insert_rowid(db_); }
-int Database::changes() const { return sqlite3_changes(db_); }
-bool Database::inTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
+int64_t Database::lastInsertRowid() const {
+  return sqlite3_last_insert_rowid(db_);
+}
+int Database::changes() const {
+  return sqlite3_changes(db_);
+}
+bool Database::inTransaction() const {
+  return sqlite3_get_autocommit(db_) == 0;
+}
 bool Database::isReadOnly(const std::string& schema) const {
   return sqlite3_db_readonly(db_, schema.c_str()) == 1;
 }
-void Database::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
-std::string Database::lastMessage() const { return sqlite3_errmsg(db_); }
+void Database::setBusyTimeout(int milliseconds) {
+  sqlite3_busy_timeout(db_, milliseconds);
+}
+std::string Database::lastMessage() const {
+  return sqlite3_errmsg(db_);
+}
 bool Database::lastWasUniqueClash() const {
   int e = sqlite3_extended_errcode(db_);
   return e == SQLITE_CONSTRAINT_UNIQUE || e == SQLITE_CONSTRAINT_PRIMARYKEY;

@@ -14,9 +14,15 @@ using store::ColumnType;
 using store::KeyDef;
 using store::KeyKind;
 
-ColumnDef Long(std::string name) { return {std::move(name), ColumnType::Long, 4}; }
-ColumnDef Str(std::string name, int n) { return {std::move(name), ColumnType::String, n}; }
-ColumnDef Memo(std::string name) { return {std::move(name), ColumnType::Memo, 4096}; }
+ColumnDef Long(std::string name) {
+  return {std::move(name), ColumnType::Long, 4};
+}
+ColumnDef Str(std::string name, int n) {
+  return {std::move(name), ColumnType::String, n};
+}
+ColumnDef Memo(std::string name) {
+  return {std::move(name), ColumnType::Memo, 4096};
+}
 
 TableDef make(Table id, std::string label, std::string prefix, std::string file,
               std::vector<ColumnDef> columns, std::vector<KeyDef> keys, int autoNumberKey = -1) {
@@ -45,17 +51,19 @@ std::array<TableDef, kTableCount> buildTables() {
   t[1] = make(Table::Clause, "Clause", "CLS", "CLAUSE",
               {Long("ClauseId"), Long("SQLPartId"), Str("ClauseNumber", 20), Str("ClauseName", 120),
                Str("ClauseFunction", 255), Memo("ClauseDescription")},
-              {{"ClausePkey", {0}, P}, {"SQLPartFkey", {1}, D}, {"ClauseNumberKey", {2}, D},
+              {{"ClausePkey", {0}, P},
+               {"SQLPartFkey", {1}, D},
+               {"ClauseNumberKey", {2}, D},
                {"ClauseNameKey", {3}, D}},
               0);
   t[1].parentChecks.push_back({fld::Clause::SQLPartId, Table::SQLParts, key::SQLParts::SQLPartPkey,
                                fld::SQLParts::SQLPartId, "CLS:SQLPartId", "SQLParts"});
-  t[2] = make(Table::X, "X", "X", "X.tps",
-              {Long("XId"), Long("ClauseId"), Str("XName", 60), Str("BNF_Header", 60),
-               Memo("BNF_Text"), Memo("XText")},
-              {{"XIdPkey", {0}, P}, {"ClauseFkey", {1}, D}, {"BNFHeaderKey", {3}, U},
-               {"XNameKey", {2}, U}},
-              0);
+  t[2] = make(
+      Table::X, "X", "X", "X.tps",
+      {Long("XId"), Long("ClauseId"), Str("XName", 60), Str("BNF_Header", 60), Memo("BNF_Text"),
+       Memo("XText")},
+      {{"XIdPkey", {0}, P}, {"ClauseFkey", {1}, D}, {"BNFHeaderKey", {3}, U}, {"XNameKey", {2}, U}},
+      0);
   t[2].parentChecks.push_back({fld::X::ClauseId, Table::Clause, key::Clause::ClausePkey,
                                fld::Clause::ClauseId, "X:ClauseId", "Clause"});
   t[3] = make(Table::XS, "XS", "XS", "XS.tps",
@@ -73,12 +81,12 @@ std::array<TableDef, kTableCount> buildTables() {
   t[5] = make(Table::XSNoRecur, "XSNoRecur", "XSNR", "XSNR.tps",
               {Long("ActiveId"), Long("PassiveId"), Long("TreeId")},
               {{"NoRecursionPassiveKey", {1}, D}, {"NoRecursionActiveKey", {0}, D}});
-  t[6] = make(Table::BNFElement, "BNFElement", "BNFEL", "BNFElement",
-              {Long("BNFElementId"), Long("XId"), Str("BNFElement", 120),
-               Long("BNFElementSequence")},
-              {{"BNFElementPkey", {0}, P}, {"XFkey", {1}, D}, {"BNFElementNameKey", {2}, D}}, 0);
-  t[6].parentChecks.push_back({fld::BNFElement::XId, Table::X, key::X::XIdPkey, fld::X::XId,
-                               "X Identifier", "X"});
+  t[6] =
+      make(Table::BNFElement, "BNFElement", "BNFEL", "BNFElement",
+           {Long("BNFElementId"), Long("XId"), Str("BNFElement", 120), Long("BNFElementSequence")},
+           {{"BNFElementPkey", {0}, P}, {"XFkey", {1}, D}, {"BNFElementNameKey", {2}, D}}, 0);
+  t[6].parentChecks.push_back(
+      {fld::BNFElement::XId, Table::X, key::X::XIdPkey, fld::X::XId, "X Identifier", "X"});
   t[7] = make(Table::TreeOut, "TreeOut", "TREOUT", "TREEOUT",
               {Long("ItemOutId"), Long("XId"), Long("Level"), Str("PartNumber", 120),
                Str("PartName", 120), Str("ClauseNumber", 120), Str("ClauseName", 120),
@@ -137,8 +145,12 @@ bool sameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-const TableDef& tableDef(Table table) { return tables()[size_t(table)]; }
-const HandleDef& handleDef(Handle handle) { return handles()[size_t(handle)]; }
+const TableDef& tableDef(Table table) {
+  return tables()[size_t(table)];
+}
+const HandleDef& handleDef(Handle handle) {
+  return handles()[size_t(handle)];
+}
 
 std::optional<Handle> handleByLabel(std::string_view label) {
   for (const auto& h : handles())

@@ -7,8 +7,8 @@
 namespace ormile::data {
 
 using base::Level;
-using base::Msg;
 using base::MessageArgs;
+using base::Msg;
 
 TableHandle::TableHandle(Tables& tables, Handle id)
     : tables_(tables), id_(id), file_(tables.connection(), tableOf(id).schema) {}
@@ -73,8 +73,9 @@ bool TableHandle::ensureOpen() {
   return true;
 }
 
-#define ORMILE_NEEDS_OPEN()                       \
-  if (!ensureOpen()) return keep(file_.error() == ErrorCode::None ? ErrorCode::FileNotOpen : file_.error())
+#define ORMILE_NEEDS_OPEN() \
+  if (!ensureOpen())        \
+  return keep(file_.error() == ErrorCode::None ? ErrorCode::FileNotOpen : file_.error())
 
 ErrorCode TableHandle::create() {
   if (file_.isOpen()) {
@@ -84,20 +85,58 @@ ErrorCode TableHandle::create() {
   return keep(file_.create());
 }
 
-ErrorCode TableHandle::empty() { ORMILE_NEEDS_OPEN(); return keep(file_.empty()); }
-ErrorCode TableHandle::set(int key) { ORMILE_NEEDS_OPEN(); return keep(file_.set(key)); }
-ErrorCode TableHandle::setFrom(int key) { ORMILE_NEEDS_OPEN(); return keep(file_.setFrom(key)); }
-ErrorCode TableHandle::setRecordOrder() { ORMILE_NEEDS_OPEN(); return keep(file_.setRecordOrder()); }
-ErrorCode TableHandle::next() { ORMILE_NEEDS_OPEN(); return keep(file_.next()); }
-ErrorCode TableHandle::previous() { ORMILE_NEEDS_OPEN(); return keep(file_.previous()); }
-ErrorCode TableHandle::get(int key) { ORMILE_NEEDS_OPEN(); return keep(file_.get(key)); }
-ErrorCode TableHandle::add() { ORMILE_NEEDS_OPEN(); return keep(file_.add()); }
-ErrorCode TableHandle::put() { ORMILE_NEEDS_OPEN(); return keep(file_.put()); }
-ErrorCode TableHandle::erase() { ORMILE_NEEDS_OPEN(); return keep(file_.erase()); }
-ErrorCode TableHandle::reset(const store::Position& p) { ORMILE_NEEDS_OPEN(); return keep(file_.reset(p)); }
-ErrorCode TableHandle::reget(const store::Position& p) { ORMILE_NEEDS_OPEN(); return keep(file_.reget(p)); }
+ErrorCode TableHandle::empty() {
+  ORMILE_NEEDS_OPEN();
+  return keep(file_.empty());
+}
+ErrorCode TableHandle::set(int key) {
+  ORMILE_NEEDS_OPEN();
+  return keep(file_.set(key));
+}
+ErrorCode TableHandle::setFrom(int key) {
+  ORMILE_NEEDS_OPEN();
+  return keep(file_.setFrom(key));
+}
+ErrorCode TableHandle::setRecordOrder() {
+  ORMILE_NEEDS_OPEN();
+  return keep(file_.setRecordOrder());
+}
+ErrorCode TableHandle::next() {
+  ORMILE_NEEDS_OPEN();
+  return keep(file_.next());
+}
+ErrorCode TableHandle::previous() {
+  ORMILE_NEEDS_OPEN();
+  return keep(file_.previous());
+}
+ErrorCode TableHandle::get(int key) {
+  ORMILE_NEEDS_OPEN();
+  return keep(file_.get(key));
+}
+ErrorCode TableHandle::add() {
+  ORMILE_NEEDS_OPEN();
+  return keep(file_.add());
+}
+ErrorCode TableHandle::put() {
+  ORMILE_NEEDS_OPEN();
+  return keep(file_.put());
+}
+ErrorCode TableHandle::erase() {
+  ORMILE_NEEDS_OPEN();
+  return keep(file_.erase());
+}
+ErrorCode TableHandle::reset(const store::Position& p) {
+  ORMILE_NEEDS_OPEN();
+  return keep(file_.reset(p));
+}
+ErrorCode TableHandle::reget(const store::Position& p) {
+  ORMILE_NEEDS_OPEN();
+  return keep(file_.reget(p));
+}
 
-bool TableHandle::duplicate(int key) { return ensureOpen() && file_.duplicate(key); }
+bool TableHandle::duplicate(int key) {
+  return ensureOpen() && file_.duplicate(key);
+}
 
 int64_t TableHandle::records() {
   if (!ensureOpen()) return 0;
@@ -176,7 +215,8 @@ Level TableHandle::primeAutoNumber() {
       msgs.show(Msg::AddFailed, args);
       return Level::Notify;
     }
-    args.key = keyDescription(file_.duplicateKey() < 0 ? table().autoNumberKey : file_.duplicateKey());
+    args.key =
+        keyDescription(file_.duplicateKey() < 0 ? table().autoNumberKey : file_.duplicateKey());
     if (msgs.show(Msg::AutoIncError, args) != base::Answer::Yes) return Level::Notify;
   }
 }
@@ -242,16 +282,24 @@ ErrorCode Tables::logout(int seconds, std::initializer_list<TableHandle*> writer
   return logout(seconds, std::vector<TableHandle*>(writers));
 }
 
-ErrorCode Tables::logout(int seconds, const std::vector<TableHandle*>& writers) {
-  if (connection_.transactionDepth() == 0) {
-    // Files can join the connection only outside a transaction: add every table file now,
-    // without opening it for any handle, so that the transaction can read them all.
-    for (int t = 0; t < kTableCount; ++t) {
-      store::AttachedFile* f = nullptr;
-      bool creating = false;
-      connection_.attach(tableDef(Table(t)).schema, f, creating);
-    }
+void Tables::attachAll() {
+  // Files can join the connection only outside a transaction: add every table file now,
+  // without opening it for any handle, so that the transaction can read them all.
+  if (connection_.db() && connection_.db()->inTransaction()) return;
+  for (int t = 0; t < kTableCount; ++t) {
+    store::AttachedFile* f = nullptr;
+    bool creating = false;
+    connection_.attach(tableDef(Table(t)).schema, f, creating);
   }
+}
+
+ErrorCode Tables::beginRead() {
+  attachAll();
+  return connection_.beginRead();
+}
+
+ErrorCode Tables::logout(int seconds, const std::vector<TableHandle*>& writers) {
+  attachAll();
   std::vector<store::AttachedFile*> files;
   for (TableHandle* h : writers) {
     if (!h->ensureOpen()) return h->error();

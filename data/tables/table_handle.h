@@ -125,10 +125,28 @@ class Tables {
   ErrorCode commit() { return connection_.commit(); }
   ErrorCode rollback() { return connection_.rollback(); }
 
+  // A read burst over every table file (see Connection::beginRead).
+  ErrorCode beginRead();
+  void endRead() { connection_.endRead(); }
+
  private:
+  void attachAll();
+
   store::Connection connection_;
   base::MessageService& messages_;
   std::array<std::unique_ptr<TableHandle>, kHandleCount> handles_;
+};
+
+// Reads in one burst for as long as it lives. Procedure thread only.
+class ReadBurst {
+ public:
+  explicit ReadBurst(Tables& tables) : tables_(tables) { tables_.beginRead(); }
+  ~ReadBurst() { tables_.endRead(); }
+  ReadBurst(const ReadBurst&) = delete;
+  ReadBurst& operator=(const ReadBurst&) = delete;
+
+ private:
+  Tables& tables_;
 };
 
 }  // namespace ormile::data

@@ -36,8 +36,8 @@ TEST_F(Files, MissingFilesAreCreatedUnderTheirNamesAndOtherToolsReadThem) {
   auto s = newSession();
   for (int t = 0; t < data::kTableCount; ++t)
     EXPECT_EQ((*s)[data::Table(t)].open(), base::Level::Benign);
-  for (const char* name : {"SQLParts.TPS", "CLAUSE.TPS", "X.tps", "XS.tps", "XST.TPS",
-                           "XSNR.tps", "BNFElement.TPS", "TREEOUT.TPS"})
+  for (const char* name : {"SQLParts.TPS", "CLAUSE.TPS", "X.tps", "XS.tps", "XST.TPS", "XSNR.tps",
+                           "BNFElement.TPS", "TREEOUT.TPS"})
     EXPECT_TRUE(std::filesystem::exists(file(name))) << name;
   addX(*s, 7, 3, "<caf\xE9>");  // Windows-1252 e acute
   EXPECT_EQ(sqlite("X.tps", "SELECT XId, ClauseId, BNF_Header FROM X"), "7|3|<caf\xC3\xA9>\n");
@@ -52,8 +52,7 @@ TEST_F(Files, FileThatIsNoDatabaseIsFatalAndLeftUntouched) {
   ASSERT_EQ(answers_.shown().size(), 1u);
   EXPECT_EQ(answers_.shown()[0].title, "File Open Error");
   EXPECT_EQ(answers_.shown()[0].text.rfind("File X could not be opened.  Error: ", 0), 0u);
-  EXPECT_NE(answers_.shown()[0].text.find("  Press OK to end this application"),
-            std::string::npos);
+  EXPECT_NE(answers_.shown()[0].text.find("  Press OK to end this application"), std::string::npos);
   EXPECT_EQ(programEnds_, 1);
   EXPECT_EQ(slurp("X.tps"), garbage);
   // The other tables of the session are not affected.
@@ -119,7 +118,9 @@ TEST_F(Files, KeysThatCannotBeRebuiltAreFatal) {
     addX(*s, 1, 1, "<a>");
   }
   // Another tool drops the key and then adds a row that the key would have refused.
-  sqlite("X.tps", "DROP INDEX BNFHeaderKey; DROP INDEX XNameKey; INSERT INTO X(XId, BNF_Header) VALUES(2, '<a>')");
+  sqlite("X.tps",
+         "DROP INDEX BNFHeaderKey; DROP INDEX XNameKey; INSERT INTO X(XId, BNF_Header) VALUES(2, "
+         "'<a>')");
   auto s = newSession();
   EXPECT_EQ((*s)[Handle::X].open(), base::Level::Fatal);
   EXPECT_EQ(answers_.titles(), (std::vector<std::string>{"Key Rebuild", "Key Rebuild Error"}));

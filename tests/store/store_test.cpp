@@ -183,6 +183,39 @@ TEST_F(Store, PositionResetAndReget) {
   x.next();
   ASSERT_EQ(x.reget(at2), ErrorCode::None);
   EXPECT_EQ(x.getLong(fX::XId), 2);
+  // The same on a unique key, both ways.
+  x.set(kX::XIdPkey);
+  x.next();
+  x.next();
+  store::Position unique2 = x.position();
+  x.next();
+  ASSERT_EQ(x.reset(unique2), ErrorCode::None);
+  ASSERT_EQ(x.next(), ErrorCode::None);
+  EXPECT_EQ(x.getLong(fX::XId), 2);
+  ASSERT_EQ(x.reset(unique2), ErrorCode::None);
+  ASSERT_EQ(x.previous(), ErrorCode::None);
+  EXPECT_EQ(x.getLong(fX::XId), 2);
+  ASSERT_EQ(x.previous(), ErrorCode::None);
+  EXPECT_EQ(x.getLong(fX::XId), 1);
+}
+
+TEST_F(Store, ReadBurstSeesTheSameRowsAndLetsWritersInAfterwards) {
+  auto s = newSession();
+  for (int i = 1; i <= 3; ++i) addX(*s, i, 1, "<" + std::to_string(i) + ">");
+  auto other = newSession();
+  {
+    data::ReadBurst burst(s->tables());
+    EXPECT_EQ(headersInOrder((*s)[Handle::X], kX::XIdPkey),
+              (std::vector<std::string>{"<1>", "<2>", "<3>"}));
+    // A transaction inside the burst is a part of it that can be undone alone.
+    auto& x = (*s)[Handle::X];
+    ASSERT_EQ(s->tables().logout(1, {&x}), ErrorCode::None);
+    addX(*s, 4, 1, "<4>");
+    s->tables().rollback();
+    EXPECT_EQ(x.records(), 3);
+  }
+  addX(*other, 5, 1, "<5>");  // the burst has ended: another session writes at once
+  EXPECT_EQ((*s)[Handle::X].records(), 4);
 }
 
 TEST_F(Store, ShareModesBetweenSessions) {
@@ -273,7 +306,8 @@ TEST_F(Store, TransactionWaitsOnlyAsLongAsAsked) {
   auto& xb = (*b)[Handle::X];
   ASSERT_EQ(a->tables().logout(1, {&xa}), ErrorCode::None);
   EXPECT_EQ(b->tables().logout(1, {&xb}), ErrorCode::AccessDenied);
-  EXPECT_EQ(b->tables().connection().transactionDepth(), 0) << "a failed start leaves no transaction";
+  EXPECT_EQ(b->tables().connection().transactionDepth(), 0)
+      << "a failed start leaves no transaction";
   a->tables().commit();
   EXPECT_EQ(b->tables().logout(1, {&xb}), ErrorCode::None);
   b->tables().commit();
