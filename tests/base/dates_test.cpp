@@ -10,12 +10,9 @@ TEST(Dates, DayNumbersFollowTheFileConvention) {
     CivilDate date;
     int32_t day;
   } cases[] = {
-      {{1800, 12, 28}, 0},
-      {{1801, 1, 1}, 4},
-      {{1801, 3, 1}, 63},
-      {{1900, 3, 1}, 36222},  // 1900 is no leap year
-      {{2000, 2, 29}, 72746},
-      {{2009, 10, 17}, 76264},
+      {{1800, 12, 28}, 0},    {{1801, 1, 1}, 4},
+      {{1801, 3, 1}, 63},     {{1900, 3, 1}, 36222},  // 1900 is no leap year
+      {{2000, 2, 29}, 72746}, {{2009, 10, 17}, 76264},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(dayNumber(c.date), c.day) << c.date.year << "-" << c.date.month;

@@ -17,7 +17,10 @@ TEST(Text, Cp1252RoundTripsEveryByte) {
 
 TEST(Text, CharacterWithoutSingleByteFormIsMarkedNotDropped) {
   bool lossy = false;
-  EXPECT_EQ(utf8ToCp1252("a\xE2\x88\x9E" "b", &lossy), "a?b");  // infinity sign
+  EXPECT_EQ(utf8ToCp1252("a\xE2\x88\x9E"
+                         "b",
+                         &lossy),
+            "a?b");  // infinity sign
   EXPECT_TRUE(lossy);
   EXPECT_FALSE(fitsCp1252("\xE2\x88\x9E"));
   EXPECT_TRUE(fitsCp1252("caf\xC3\xA9"));
@@ -33,9 +36,9 @@ TEST(Text, KeyComparisonIgnoresCaseAndTrailingBlanks) {
       {"<query>   ", "<query>", 0},
       {"abc", "abd", -1},
       {"ab", "abc", -1},
-      {" a", "a", -1},          // leading blanks count
+      {" a", "a", -1},                // leading blanks count
       {"\xE9t\xE9", "\xC9T\xC9", 0},  // accented letters of the code page fold too
-      {"A_B", "AAB", 1},        // letters compare as upper case: '_' sorts after 'A'
+      {"A_B", "AAB", 1},              // letters compare as upper case: '_' sorts after 'A'
   };
   for (const auto& c : cases) {
     int r = compareKeyText(c.a, c.b);

@@ -121,7 +121,7 @@ TEST_F(Relations, DeletingProductionOneDeletesEveryCutLink) {
   addX(*s_, 2, 12, "<two>");
   addXS(*s_, 2, 1, 1, 0, 1, 2);  // cut links: passive 1, the real child kept beside
   addXS(*s_, 3, 1, 1, 0, 1, 3);
-  addXS(*s_, 0, 2, 1);           // a root row
+  addXS(*s_, 0, 2, 1);  // a root row
   EXPECT_EQ(deleteX(1), Level::Benign);
   auto& xs = (*s_)[Handle::XS];
   EXPECT_EQ(xs.records(), 1);
@@ -278,9 +278,9 @@ TEST_F(Relations, OpenOpensEveryReachableTableAndCloseReleasesThem) {
   auto& rel = s_->relation(Handle::Clause);
   for (int t = 0; t < data::kTableCount; ++t) (*s_)[data::Table(t)].close();
   ASSERT_EQ(rel.open(), Level::Benign);
-  for (Handle h : {Handle::Clause, Handle::SQLParts, Handle::X, Handle::BNFElement, Handle::AXS,
-                   Handle::XS, Handle::AXMas, Handle::AXUR, Handle::AXPAS, Handle::XST,
-                   Handle::AXACT})
+  for (Handle h :
+       {Handle::Clause, Handle::SQLParts, Handle::X, Handle::BNFElement, Handle::AXS, Handle::XS,
+        Handle::AXMas, Handle::AXUR, Handle::AXPAS, Handle::XST, Handle::AXACT})
     EXPECT_TRUE((*s_)[h].isOpen()) << data::handleDef(h).label;
   EXPECT_FALSE((*s_)[Handle::TreeOut].isOpen());
   EXPECT_FALSE((*s_)[Handle::XSNoRecur].isOpen());

@@ -113,7 +113,9 @@ void addElement(data::Session& s, int id, int x, const std::string& text, int se
   ASSERT_EQ(h.add(), store::ErrorCode::None) << h.errorText();
 }
 
-int64_t countRows(data::Session& s, Handle h) { return s[h].records(); }
+int64_t countRows(data::Session& s, Handle h) {
+  return s[h].records();
+}
 
 int shell(const std::string& command) {
   int rc = std::system(command.c_str());

@@ -30,7 +30,7 @@ class RecordingAnswerer : public base::Answerer {
 
  private:
   mutable std::mutex mutex_;
-  std::vector<base::ShownMessage> shown_;                  // guarded by mutex_
+  std::vector<base::ShownMessage> shown_;                   // guarded by mutex_
   std::map<std::string, std::deque<base::Answer>> script_;  // guarded by mutex_
 };
 

@@ -63,7 +63,8 @@ TEST(Dictionary, AliasesShareTheirTableUnderTheirOwnNames) {
 
 TEST(Dictionary, KeyDescriptionsAsTheDuplicateMessageNamesThem) {
   EXPECT_EQ(handleDef(Handle::X).keyDescriptions[key::X::BNFHeaderKey], "X:BNFHeaderKey");
-  EXPECT_EQ(handleDef(Handle::XS).keyDescriptions[key::XS::ActiveSubsetKey], "Used to explode a bill");
+  EXPECT_EQ(handleDef(Handle::XS).keyDescriptions[key::XS::ActiveSubsetKey],
+            "Used to explode a bill");
   EXPECT_EQ(handleDef(Handle::XS).keyDescriptions[key::XS::PassiveSubsetKey],
             "Inverse of parts explosion");
   EXPECT_EQ(handleDef(Handle::AXS).keyDescriptions[key::XS::PassiveSubsetKey],
@@ -87,8 +88,7 @@ TEST(Dictionary, NamesAreFoundWhateverTheirCase) {
   EXPECT_EQ(tableDef(Table::X).memoNames, (std::vector<std::string>{"X:BNF_Text", "X:XText"}));
   EXPECT_EQ(tableDef(Table::TreeOut).memoNames,
             (std::vector<std::string>{"TREOUT:BNF_Body", "TREOUT:XText"}));
-  EXPECT_EQ(tableDef(Table::Clause).memoNames,
-            std::vector<std::string>{"CLS:ClauseDescription"});
+  EXPECT_EQ(tableDef(Table::Clause).memoNames, std::vector<std::string>{"CLS:ClauseDescription"});
 }
 
 }  // namespace
