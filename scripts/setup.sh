@@ -7,6 +7,9 @@ packages=(
   cmake ninja-build g++ pkg-config
   libsqlite3-dev sqlite3
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev libgl-dev
+  xvfb xauth xdotool x11-apps imagemagick
+  fonts-wine fonts-dejavu-core
 )
 
 missing=()
