@@ -1,3 +1,4 @@
+// The element scan and the two element runs.
 #include "bnf/element_extraction.h"
 
 #include "base/text.h"

@@ -1,3 +1,4 @@
+// The run transaction and the insert of primed rows.
 #include "bnf/run_support.h"
 
 namespace ormile::bnf {

@@ -1,3 +1,4 @@
+// The structure run and its steps: root rows, child rows and the recursion checks.
 #include "bnf/structure_rows.h"
 
 #include <vector>

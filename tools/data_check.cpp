@@ -1,3 +1,5 @@
+// The integrity check: every row's parents looked up by primary key, and the element texts
+// matched against the headers both ways.
 #include "tools/data_check.h"
 
 #include <functional>
@@ -14,6 +16,7 @@ namespace key = data::key;
 
 namespace {
 
+// Walks and lookups of one check, collecting its report. Procedure thread only.
 class Checker {
  public:
   explicit Checker(data::Session& s) : s_(s) {}

@@ -1,3 +1,4 @@
+// Reading a grammar text line by line, and writing what it holds through the table handles.
 #include "tools/grammar_import.h"
 
 #include <regex>

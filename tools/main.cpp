@@ -38,8 +38,9 @@ constexpr const char* kUsage =
     "       ormile-tool structure PART_ID [--abort-on-stop]\n"
     "       ormile-tool check\n";
 
-// Prints every message; a stop message gets the answer chosen on the command line, a
-// question No (a console run cannot retry what failed), everything else its default.
+// Main thread only (the tool has no other). Prints every message; a stop message gets the answer
+// chosen on the command line, a question No (a console run cannot retry what failed), everything
+// else its default.
 class ConsoleAnswerer : public base::Answerer {
  public:
   explicit ConsoleAnswerer(bool abortOnStop) : abortOnStop_(abortOnStop) {}

@@ -27,6 +27,7 @@ using NrRow = std::tuple<int, int, int>;
 // (BNFEL:BNFElementId, BNFEL:BNFElement, BNFEL:BNFElementSequence)
 using ElementRow = std::tuple<int, std::string, int>;
 
+// One session on the test's directory. Test thread only.
 class BnfTest : public DataTest {
  protected:
   BnfTest() : s(newSession()) {}

@@ -17,6 +17,7 @@ struct ToolRun {
   }
 };
 
+// Runs the tool in the test's directory and keeps what it printed. Test thread only.
 class Tool : public DataTest {
  protected:
   ToolRun run(const std::string& args) {
