@@ -12,6 +12,7 @@
 
 #include <string>
 #include <vector>
+#include <utility>
 
 #include "base/messages.h"
 #include "platform/events.h"
@@ -103,6 +104,22 @@ class Screen {
   // A modal message box, window-modal to `window` (0: the frame). Blocks the calling thread
   // only, until the user answers.
   virtual base::Answer ask(WindowId window, const base::ShownMessage& message) = 0;
+
+  // Posts `event` to the active child window's queue with Event::window set to that window;
+  // false when the frame itself is active. A front end that can close a window while this
+  // runs overrides it to post under the lock that close() takes, so that the queue of a
+  // window closing on another thread is never reached. The default goes through
+  // activeChild().
+  virtual bool postToActiveChild(Event event) {
+    auto [window, queue] = activeChild();
+    if (!queue) return false;
+    event.window = window;
+    queue->post(std::move(event));
+    return true;
+  }
+  // Posts CloseWindow to every open child window of the frame (the program is ending); each
+  // closes when its procedure closes it. The default does nothing.
+  virtual void closeChildren() {}
 };
 
 }  // namespace ormile::platform
