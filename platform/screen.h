@@ -4,7 +4,7 @@
 // comes back as events on the queue that the window was opened with.
 //
 // Two implementations: the Qt front end (platform/qt, the product) and the headless front end
-// (platform/headless_screen.h) in which tests press, type, select and answer.
+// (platform/headless/headless_screen.h) in which tests press, type, select and answer.
 //
 // Thread contract: thread-safe. Every call may come from any procedure thread; only ask()
 // blocks the caller (until the user answers), no other call waits for the display.
@@ -104,6 +104,14 @@ class Screen {
   // A modal message box, window-modal to `window` (0: the frame). Blocks the calling thread
   // only, until the user answers.
   virtual base::Answer ask(WindowId window, const base::ShownMessage& message) = 0;
+
+  // Optional hooks; a front end that has no use for them keeps the empty defaults.
+  // The procedure thread of `window` has handled every event it took and now waits for the
+  // next one (tests wait for this instead of sleeping).
+  virtual void idle(WindowId /*window*/) {}
+  // The control of `window` that has the keyboard focus, 0 when the front end does not say
+  // (the window then goes by the control it last focused or heard from).
+  virtual int focusedControl(WindowId /*window*/) { return 0; }
 
   // Posts `event` to the active child window's queue with Event::window set to that window;
   // false when the frame itself is active. A front end that can close a window while this
