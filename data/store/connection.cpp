@@ -351,11 +351,13 @@ ErrorCode Connection::commit() {
   --depth_;
   if (depth_ > 0 || outer_ == Outer::Read)
     return db_->exec("RELEASE ormile_" + std::to_string(depth_));
+  // Readers can keep a commit from finishing within one wait; a long run's rows are worth a
+  // few more waits before everything is given up.
   ErrorCode e = db_->exec("COMMIT");
+  for (int retry = 0; e == ErrorCode::AccessDenied && retry < 3; ++retry) e = db_->exec("COMMIT");
   if (!ok(e)) {
-    // Readers kept the commit from finishing within the wait: nothing was written.
     noteMessage();
-    db_->exec("ROLLBACK");
+    db_->exec("ROLLBACK");  // nothing was written
   }
   endOuter();
   return e;

@@ -186,8 +186,11 @@ Level TableHandle::numberOnce(ErrorCode& e) {
     tables_.rollback();
     return Level::Notify;
   }
+  int64_t reserved = file_.currentRecordId();
   e = tables_.commit();
-  return ok(e) ? Level::Benign : Level::Notify;
+  if (!ok(e)) return Level::Notify;
+  primed_ = reserved;
+  return Level::Benign;
 }
 
 Level TableHandle::primeAutoNumber() {
@@ -239,9 +242,23 @@ Level TableHandle::validateRecord() {
   return Level::Benign;
 }
 
+ErrorCode TableHandle::abandonPrimed() {
+  if (primed_ == 0) return keep(ErrorCode::None);
+  store::Position p;
+  p.recordId = primed_;
+  primed_ = 0;
+  store::Record keepBuffer = record();
+  ErrorCode e = file_.reget(p);
+  if (ok(e)) e = file_.erase();
+  record() = keepBuffer;
+  return keep(e);
+}
+
 Level TableHandle::insert() {
   if (validateRecord() != Level::Benign) return Level::Notify;
-  ErrorCode e = add();
+  bool reserved = primed_ != 0 && primed_ == file_.currentRecordId();
+  ErrorCode e = reserved ? put() : add();
+  if (reserved && ok(e)) primed_ = 0;
   if (ok(e)) return Level::Benign;
   MessageArgs args;
   args.file = label();

@@ -79,11 +79,18 @@ class TableHandle {
   int64_t records();
 
   // Fills the auto-numbered key and adds the record at once, so the number is reserved.
+  // The rest of the buffer is kept as it is (a structure row keeps the type and active
+  // production its sequence counts within): clear() first for a new record. A later
+  // insert() writes the reserved record in place; abandonPrimed() gives the number back.
   // Benign, or Notify/Cancel after its messages.
   base::Level primeAutoNumber();
+  // Deletes the record reserved by the last primeAutoNumber() when it was not inserted.
+  ErrorCode abandonPrimed();
+  bool hasPrimed() const { return primed_ != 0; }
   // The parent checks; Benign, or Notify after "Field contents error".
   base::Level validateRecord();
-  // Validates, then adds; Benign, or Notify after its message.
+  // Validates, then adds (or writes the record reserved by primeAutoNumber in place);
+  // Benign, or Notify after its message.
   base::Level insert();
   // Validates, then rewrites the record last read; Benign, or Notify (the duplicate-key
   // message is shown here, other failures are left in error() for the caller).
@@ -100,6 +107,7 @@ class TableHandle {
   Handle id_;
   store::FileHandle file_;
   int uses_ = 0;
+  int64_t primed_ = 0;  // record id reserved by primeAutoNumber, until inserted or abandoned
   ErrorCode error_ = ErrorCode::None;
 };
 

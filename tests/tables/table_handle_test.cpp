@@ -70,6 +70,26 @@ TEST_F(TableHandles, AutoNumberTakesOneMoreThanTheHighest) {
   EXPECT_EQ(x.records(), 4);
 }
 
+TEST_F(TableHandles, PrimedRecordIsInsertedInPlaceOrGivenBack) {
+  auto s = newSession();
+  addPart(*s, 1);
+  addClause(*s, 1, 1);
+  auto& x = (*s)[Handle::X];
+  x.clear();
+  ASSERT_EQ(x.primeAutoNumber(), Level::Benign);
+  x.setLong(fX::ClauseId, 1);
+  x.setString(fX::BNF_Header, "<first>");
+  EXPECT_EQ(x.insert(), Level::Benign) << "the reserved record is written, not added again";
+  EXPECT_EQ(x.records(), 1);
+  x.clear();
+  ASSERT_EQ(x.primeAutoNumber(), Level::Benign);
+  EXPECT_EQ(x.getLong(fX::XId), 2);
+  EXPECT_EQ(x.records(), 2);
+  EXPECT_EQ(x.abandonPrimed(), ErrorCode::None);
+  EXPECT_EQ(x.records(), 1) << "an abandoned insert gives its number back";
+  EXPECT_TRUE(answers_.shown().empty());
+}
+
 TEST_F(TableHandles, StructureSequenceCountsPerActiveProduction) {
   auto s = newSession();
   auto& xs = (*s)[Handle::XS];
