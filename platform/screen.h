@@ -11,8 +11,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
 #include <utility>
+#include <vector>
 
 #include "base/messages.h"
 #include "platform/events.h"
