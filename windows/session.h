@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,10 @@ class Session {
     if (!procedures_.empty()) procedures_.pop_back();
   }
   std::string procedure() const { return procedures_.empty() ? std::string() : procedures_.back(); }
+
+  // The record each form procedure of this thread saved last, by procedure name: where the
+  // history key takes a field's previous value from.
+  std::map<std::string, store::Record> savedRecords;
 
   // The window that message boxes of this thread are modal to (the top one), 0 for none.
   std::vector<platform::WindowId> windows;
