@@ -26,6 +26,9 @@
 #include "data/relations/session.h"
 #include "tools/data_check.h"
 #include "tools/grammar_import.h"
+#include "tree/bom_levels.h"
+#include "tree/print_tree.h"
+#include "tree/tree_list.h"
 
 namespace {
 
@@ -36,7 +39,9 @@ constexpr const char* kUsage =
     "                               [--iso-number TEXT] [--ratified YYYY-MM-DD]\n"
     "       ormile-tool elements PART_ID [--abort-on-stop]\n"
     "       ormile-tool structure PART_ID [--abort-on-stop]\n"
-    "       ormile-tool check\n";
+    "       ormile-tool check\n"
+    "       ormile-tool listing [--all]\n"
+    "       ormile-tool where-used [--all]\n";
 
 // Main thread only (the tool has no other). Prints every message; a stop message gets the answer
 // chosen on the command line, a question No (a console run cannot retry what failed), everything
@@ -76,6 +81,7 @@ struct Args {
   std::vector<std::string> positional;
   std::optional<std::string> partName, ansiNumber, isoNumber, ratified;
   bool abortOnStop = false;
+  bool all = false;  // listing, where-used: every node expanded
 };
 
 bool parseArgs(int argc, char** argv, Args& a, std::string& error) {
@@ -107,6 +113,12 @@ bool parseArgs(int argc, char** argv, Args& a, std::string& error) {
       if (!value(slot)) return false;
     } else if (arg == "--abort-on-stop") {
       a.abortOnStop = true;
+    } else if (arg == "--all") {
+      if (a.command != "listing" && a.command != "where-used") {
+        error = arg + " belongs to listing and where-used";
+        return false;
+      }
+      a.all = true;
     } else if (arg.rfind("--", 0) == 0) {
       error = "unknown option " + arg;
       return false;
@@ -240,6 +252,51 @@ int runCheck(data::Session& session, const Args& a) {
   return r.relationsHold() ? 0 : 1;
 }
 
+// One line of a printed tree: the number, a blank, two blanks per level below the first, the
+// header (the buffers hold Windows-1252; the console speaks UTF-8).
+void printTreeLine(long number, int level, std::string_view header) {
+  std::printf("%ld %s%s\n", number,
+              std::string(size_t(2 * (level > 0 ? level - 1 : 0)), ' ').c_str(),
+              base::cp1252ToUtf8(header).c_str());
+}
+
+// The explosion tree (roots only, or every node with --all) written into TreeOut by the same
+// routine as the window's "Create PrintTree", then printed from TreeOut.
+int runListing(data::Session& session, base::MessageService& messages, const Args& a) {
+  if (!a.positional.empty()) return fail("listing takes no arguments but --all");
+  int32_t type = tree::containsType(session);
+  tree::TreeList explosion(session, tree::explosionLevels([&] { return type; }));
+  if (a.all)
+    explosion.explodeAll();
+  else
+    explosion.loadRoots();
+  tree::PrintOutcome outcome = tree::CreatePrintTree(session, messages, explosion);
+  if (outcome.failed) return 1;
+  auto& out = session[data::Handle::TreeOut];
+  namespace fT = data::fld::TreeOut;
+  out.set(data::key::TreeOut::TreeOutPkey);
+  while (ok(out.next()))
+    printTreeLine(out.getLong(fT::ItemOutId), out.getLong(fT::Level),
+                  out.getString(fT::BNF_Header));
+  out.close();
+  return 0;
+}
+
+// The where-used tree: for every used production, the productions that use it, up to the top.
+int runWhereUsed(data::Session& session, const Args& a) {
+  if (!a.positional.empty()) return fail("where-used takes no arguments but --all");
+  int32_t type = tree::containsType(session);
+  tree::TreeList whereUsed(session, tree::whereUsedLevels([&] { return type; }));
+  if (a.all)
+    whereUsed.explodeAll();
+  else
+    whereUsed.loadRoots();
+  const auto& entries = whereUsed.entries();
+  for (size_t i = 0; i < entries.size(); ++i)
+    printTreeLine(long(i + 1), std::abs(entries[i].depth), whereUsed.text(int(i)));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -253,5 +310,7 @@ int main(int argc, char** argv) {
   if (a.command == "elements") return runElements(session, messages, a);
   if (a.command == "structure") return runStructure(session, messages, a);
   if (a.command == "check") return runCheck(session, a);
+  if (a.command == "listing") return runListing(session, messages, a);
+  if (a.command == "where-used") return runWhereUsed(session, a);
   return fail("unknown command \"" + a.command + "\"\n" + kUsage);
 }
