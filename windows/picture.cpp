@@ -60,7 +60,8 @@ std::string firstUnstorable(std::string_view utf8) {
   return {};
 }
 
-const int32_t kFirstDay = base::dayNumber({1801, 1, 1});
+// Day 0 and the days before January 1, 1801 (day 4) are no dates of the files: shown blank.
+constexpr int32_t kFirstDay = 4;
 
 }  // namespace
 

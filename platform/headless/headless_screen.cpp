@@ -230,9 +230,9 @@ base::Answer HeadlessScreen::ask(WindowId id, const base::ShownMessage& message)
     return message.defaultAnswer;
   }
   long askId = nextAsk_++;
-  pending_.push_back({askId, id, message, std::nullopt});
   Window* w = window(id);
   EventQueue* q = w ? w->events : nullptr;
+  pending_.push_back({askId, id, q, message, std::nullopt});
   if (q) ++queues_[q].asking;
   changed();
   std::optional<base::Answer> answer;
@@ -249,7 +249,6 @@ base::Answer HeadlessScreen::ask(WindowId id, const base::ShownMessage& message)
       pending_.erase(p);
       break;
     }
-  if (q && queues_.count(q)) --queues_[q].asking;
   changed();
   return *answer;
 }
@@ -500,6 +499,11 @@ void HeadlessScreen::answerNext(const std::string& title, base::Answer answer) {
   script_[title].push_back(answer);
 }
 
+void HeadlessScreen::clearAnswers() {
+  std::lock_guard lock(mutex_);
+  script_.clear();
+}
+
 void HeadlessScreen::holdAsks(bool hold) {
   std::lock_guard lock(mutex_);
   hold_ = hold;
@@ -519,6 +523,9 @@ bool HeadlessScreen::answer(base::Answer a, const std::string& title,
   });
   if (!came) return false;
   found->answer = a;
+  // From now on the thread is busy again, not waiting for the user: waitIdle must wait
+  // for it even before it wakes.
+  if (auto q = queues_.find(found->queue); found->queue && q != queues_.end()) --q->second.asking;
   changed();
   return true;
 }

@@ -91,6 +91,8 @@ class HeadlessScreen : public Screen {
 
   // --- Message boxes ---
   void answerNext(const std::string& title, base::Answer answer);
+  // Forgets the scripted answers not used yet.
+  void clearAnswers();
   // When held, an ask without a scripted answer waits for answer().
   void holdAsks(bool hold);
   // Answers the oldest waiting box with this title (any title when empty); false after the
@@ -169,6 +171,7 @@ class HeadlessScreen : public Screen {
   struct PendingAsk {
     long id;
     WindowId window;
+    EventQueue* queue;  // its thread's queue, counted as asking until answered
     base::ShownMessage message;
     std::optional<base::Answer> answer;
   };
