@@ -64,6 +64,8 @@ struct ControlDef {
   bool hidden = false;
   bool disabled = false;
   bool rightBorder = true;  // list columns
+  bool multiline = false;   // a display shown as a text box of several lines
+  bool vscroll = false;     // with a vertical scroll bar
   std::vector<Column> columns;  // lists
 };
 
