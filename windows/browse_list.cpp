@@ -18,7 +18,9 @@ void BrowseList::addColumn(int field, const std::string& picture) {
   columns_.push_back({field, p ? *p : *Picture::parse("@s255")});
 }
 
-data::TableHandle& BrowseList::table() { return session_[handle_]; }
+data::TableHandle& BrowseList::table() {
+  return session_[handle_];
+}
 
 const store::Record* BrowseList::current() const {
   if (selected_ < 0 || selected_ >= int(rows_.size())) return nullptr;

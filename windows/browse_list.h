@@ -29,9 +29,9 @@ class BrowseList {
     Picture picture;
   };
   struct Range {
-    int field;           // the link field of the listed table (a LONG)
+    int field;  // the link field of the listed table (a LONG)
     data::Handle parent;
-    int parentField;     // its value in the parent's buffer limits the list
+    int parentField;  // its value in the parent's buffer limits the list
   };
   struct Buttons {
     int insert = 0, change = 0, remove = 0, select = 0;  // control ids, 0 for none

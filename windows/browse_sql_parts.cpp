@@ -18,8 +18,7 @@ constexpr std::chrono::milliseconds kCounterInterval{100};
 }  // namespace
 
 platform::WindowDef browseSQLPartsWindow() {
-  platform::WindowDef w =
-      window("BrowseSQLParts", "Browse the SQLParts File", 482, 159, "Tahoma");
+  platform::WindowDef w = window("BrowseSQLParts", "Browse the SQLParts File", 482, 159, "Tahoma");
   platform::ControlDef l = list("?Browse:1", 15, 30, 441, 79);
   l.columns = {column("SQL Part Id", "@n-14", true), column("Part Name", "@s60"),
                column("ANSI Number", "@s40"), column("ISO Number", "@s20"),
@@ -115,8 +114,8 @@ void BrowseSQLPartsWindow::showCounter(int32_t value, bool always) {
 void BrowseSQLPartsWindow::runEnded(const char* run, store::ErrorCode error,
                                     const std::string& errorText) {
   if (store::ok(error)) return;
-  tell(run, std::string(run) + " ended early: " + errorText +
-                ". The rows it made before are kept.");
+  tell(run,
+       std::string(run) + " ended early: " + errorText + ". The rows it made before are kept.");
 }
 
 void BrowseSQLPartsWindow::makeBNFElements() {
@@ -125,8 +124,7 @@ void BrowseSQLPartsWindow::makeBNFElements() {
   int32_t partId = part->getLong(fs::SQLPartId);
   screen().setWaitCursor(id(), true);
   bnf::ElementRunOutcome o = bnf::MakeBNFElementsForPart(
-      session().data(), session().messages(), partId,
-      [this](int32_t n) { showCounter(n, false); });
+      session().data(), session().messages(), partId, [this](int32_t n) { showCounter(n, false); });
   showCounter(XSRecordNbr, true);
   screen().setWaitCursor(id(), false);
   runEnded("Make BNF Elements", o.error, o.errorText);
@@ -138,9 +136,8 @@ void BrowseSQLPartsWindow::makeStructureRows() {
   if (!part) return;
   int32_t partId = part->getLong(fs::SQLPartId);
   screen().setWaitCursor(id(), true);
-  bnf::StructureRunOutcome o =
-      bnf::MakeStructureRows(session().data(), session().messages(), partId,
-                             [this](int32_t n) { showCounter(n, false); });
+  bnf::StructureRunOutcome o = bnf::MakeStructureRows(
+      session().data(), session().messages(), partId, [this](int32_t n) { showCounter(n, false); });
   showCounter(o.xsRecordNbr, true);
   screen().setWaitCursor(id(), false);
   // A refused exclusive use of XSNoRecur was told by the run's own stop message.
@@ -149,6 +146,8 @@ void BrowseSQLPartsWindow::makeStructureRows() {
   list().reread();
 }
 
-void BrowseSQLParts(Session& session) { BrowseSQLPartsWindow(session).run(); }
+void BrowseSQLParts(Session& session) {
+  BrowseSQLPartsWindow(session).run();
+}
 
 }  // namespace ormile::windows

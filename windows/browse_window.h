@@ -23,8 +23,8 @@ class BrowseWindow : public WindowProcedure {
 
  protected:
   // Controls by label; missing ones are left out.
-  void bindButtons(const std::string& insert, const std::string& change,
-                   const std::string& remove, const std::string& select);
+  void bindButtons(const std::string& insert, const std::string& change, const std::string& remove,
+                   const std::string& select);
   void bindClose(const std::string& close) { close_ = control(close); }
   void bindHelp(const std::string& help) { help_ = control(help); }
   // The sheet whose tab i selects the list's sort order i.

@@ -12,9 +12,9 @@
 namespace ormile::windows {
 namespace {
 
-constexpr std::array<const char*, 12> kMonths = {
-    "January", "February", "March",     "April",   "May",      "June",
-    "July",    "August",   "September", "October", "November", "December"};
+constexpr std::array<const char*, 12> kMonths = {"January",   "February", "March",    "April",
+                                                 "May",       "June",     "July",     "August",
+                                                 "September", "October",  "November", "December"};
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -34,7 +34,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 int monthOf(std::string_view word) {
   for (size_t m = 0; m < kMonths.size(); ++m) {
     std::string_view name = kMonths[m];
-    if (equalsIgnoringCase(word, name) || (word.size() == 3 && equalsIgnoringCase(word, name.substr(0, 3))))
+    if (equalsIgnoringCase(word, name) ||
+        (word.size() == 3 && equalsIgnoringCase(word, name.substr(0, 3))))
       return int(m) + 1;
   }
   return 0;

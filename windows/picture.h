@@ -34,8 +34,7 @@ class Picture {
   // Reads an entry's UTF-8 text into the field. On success the field holds the value and the
   // result is empty; otherwise the record is unchanged and the result says why, in words for
   // the user.
-  std::optional<std::string> store(std::string_view utf8, store::Record& record,
-                                   int field) const;
+  std::optional<std::string> store(std::string_view utf8, store::Record& record, int field) const;
 
  private:
   Picture(Kind kind, int width) : kind_(kind), width_(width) {}

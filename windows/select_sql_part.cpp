@@ -43,8 +43,12 @@ base::Level SelectSQLPartWindow::openTables() {
   return session().relation(data::Handle::SQLParts).open();
 }
 
-void SelectSQLPartWindow::closeTables() { session().relation(data::Handle::SQLParts).close(); }
+void SelectSQLPartWindow::closeTables() {
+  session().relation(data::Handle::SQLParts).close();
+}
 
-Response SelectSQLPart(Session& session) { return SelectSQLPartWindow(session).run(); }
+Response SelectSQLPart(Session& session) {
+  return SelectSQLPartWindow(session).run();
+}
 
 }  // namespace ormile::windows

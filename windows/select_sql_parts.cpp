@@ -15,8 +15,8 @@ platform::WindowDef selectSQLPartsWindow() {
       window("SelectSQLParts", "Select a SQLParts Record", 358, 188, "MS Sans Serif");
   platform::ControlDef l = list("?Browse:1", 8, 20, 342, 124);
   l.columns = {column("SQLP art Id", "@n-14", true), column("Part Name", "@s60"),
-               column("Description", "@s255"),        column("ANSIN umber", "@s40"),
-               column("ISON umber", "@s20"),          column("Ratification Date", "@d4", true)};
+               column("Description", "@s255"),       column("ANSIN umber", "@s40"),
+               column("ISON umber", "@s20"),         column("Ratification Date", "@d4", true)};
   w.add(l);
   platform::ControlDef select = button("?Select:2", "&Select", 305, 148);
   select.defaultButton = true;
@@ -50,8 +50,12 @@ base::Level SelectSQLPartsWindow::openTables() {
   return session().relation(data::Handle::SQLParts).open();
 }
 
-void SelectSQLPartsWindow::closeTables() { session().relation(data::Handle::SQLParts).close(); }
+void SelectSQLPartsWindow::closeTables() {
+  session().relation(data::Handle::SQLParts).close();
+}
 
-Response SelectSQLParts(Session& session) { return SelectSQLPartsWindow(session).run(); }
+Response SelectSQLParts(Session& session) {
+  return SelectSQLPartsWindow(session).run();
+}
 
 }  // namespace ormile::windows

@@ -14,7 +14,9 @@ Session::~Session() {
   if (tCurrent == this) tCurrent = nullptr;
 }
 
-Session* Session::current() { return tCurrent; }
+Session* Session::current() {
+  return tCurrent;
+}
 
 base::Answer ScreenAnswerer::ask(const base::ShownMessage& message) {
   Session* s = Session::current();

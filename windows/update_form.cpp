@@ -27,9 +27,13 @@ void UpdateForm::bindField(const std::string& label, int field) {
                      c->required, c->skip, std::nullopt});
 }
 
-Level UpdateForm::openTables() { return session().relation(primary_).open(); }
+Level UpdateForm::openTables() {
+  return session().relation(primary_).open();
+}
 
-void UpdateForm::closeTables() { session().relation(primary_).close(); }
+void UpdateForm::closeTables() {
+  session().relation(primary_).close();
+}
 
 void UpdateForm::runHidden() {
   // The record to delete is the one the caller left in the buffer.
@@ -68,9 +72,9 @@ void UpdateForm::init() {
   if (request() == Request::View)
     for (const Field& f : fields_) screen().setEnabled(id(), f.control, false);
   for (int t = tool::Insert; t <= tool::Help; ++t) screen().setToolEnabled(id(), t, false);
-  screen().setToolEnabled(id(), tool::History,
-                          request() != Request::View &&
-                              session().savedRecords.count(def().procedure) > 0);
+  screen().setToolEnabled(
+      id(), tool::History,
+      request() != Request::View && session().savedRecords.count(def().procedure) > 0);
   screen().setToolEnabled(id(), tool::Help, true);
   showAll();
   setFocus(firstField());
@@ -110,7 +114,9 @@ void UpdateForm::accepted(const platform::Event& e) {
   }
 }
 
-void UpdateForm::closeRequested() { leave(); }
+void UpdateForm::closeRequested() {
+  leave();
+}
 
 bool UpdateForm::changed() {
   for (const Field& f : fields_)

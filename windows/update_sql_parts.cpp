@@ -75,6 +75,8 @@ UpdateSQLPartsForm::UpdateSQLPartsForm(Session& session)
   bindHelp("?Help");
 }
 
-Response UpdateSQLParts(Session& session) { return UpdateSQLPartsForm(session).run(); }
+Response UpdateSQLParts(Session& session) {
+  return UpdateSQLPartsForm(session).run();
+}
 
 }  // namespace ormile::windows

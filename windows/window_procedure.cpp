@@ -65,8 +65,7 @@ Response WindowProcedure::run() {
     }
     beforeClose();
     // A window that the user never moved has no place of its own to remember.
-    if (placement_.x != platform::kDefaultPosition || placement_.maximized ||
-        placement_.minimized)
+    if (placement_.x != platform::kDefaultPosition || placement_.maximized || placement_.minimized)
       session_.settings().save(def_.procedure, placement_, def_.resizable);
     screen().close(id_);
     session_.windows.pop_back();

@@ -351,8 +351,8 @@ bool HeadlessScreen::selectRow(WindowId id, const std::string& label, int row) {
   std::lock_guard lock(mutex_);
   Control* c;
   Window* w;
-  if (!inputControl(id, label, ControlKind::List, c, w) || row < 0 ||
-      row >= int(c->rows.size()) || w->disabledBy > 0)
+  if (!inputControl(id, label, ControlKind::List, c, w) || row < 0 || row >= int(c->rows.size()) ||
+      w->disabledBy > 0)
     return false;
   c->selected = row;
   w->focus = c->def.id;
@@ -368,8 +368,7 @@ bool HeadlessScreen::doubleClick(WindowId id, const std::string& label, int row)
   std::lock_guard lock(mutex_);
   Control* c;
   Window* w;
-  if (!inputControl(id, label, ControlKind::List, c, w) || row < 0 ||
-      row >= int(c->rows.size()))
+  if (!inputControl(id, label, ControlKind::List, c, w) || row < 0 || row >= int(c->rows.size()))
     return false;
   Event e;
   e.kind = EventKind::DoubleClick;
@@ -622,8 +621,7 @@ int HeadlessScreen::selected(WindowId id, const std::string& label) const {
   return c ? c->selected : -1;
 }
 
-std::string HeadlessScreen::selectedCell(WindowId id, const std::string& label,
-                                         int column) const {
+std::string HeadlessScreen::selectedCell(WindowId id, const std::string& label, int column) const {
   std::lock_guard lock(mutex_);
   const Control* c = control(id, label);
   if (!c || c->selected < 0 || c->selected >= int(c->rows.size())) return {};
@@ -689,8 +687,7 @@ const WindowDef* HeadlessScreen::definition(WindowId id) const {
 
 // --- Waiting ---
 
-bool HeadlessScreen::waitFor(const std::function<bool()>& done,
-                             std::chrono::milliseconds timeout) {
+bool HeadlessScreen::waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   auto until = std::chrono::steady_clock::now() + timeout;
   for (;;) {
     if (done()) return true;

@@ -187,14 +187,14 @@ class HeadlessScreen : public Screen {
   void changed() { changed_.notify_all(); }
 
   mutable std::mutex mutex_;
-  std::condition_variable changed_;  // notified under mutex_ after every change
-  std::map<WindowId, Window> windows_;       // guarded by mutex_
+  std::condition_variable changed_;           // notified under mutex_ after every change
+  std::map<WindowId, Window> windows_;        // guarded by mutex_
   std::map<EventQueue*, QueueState> queues_;  // guarded by mutex_
-  WindowId next_ = 1;                        // guarded by mutex_
-  WindowId frame_ = 0;                       // guarded by mutex_
-  WindowId active_ = 0;                      // guarded by mutex_
-  std::map<int, std::string> status_;        // guarded by mutex_
-  std::map<int, Tool> frameTools_;           // guarded by mutex_
+  WindowId next_ = 1;                         // guarded by mutex_
+  WindowId frame_ = 0;                        // guarded by mutex_
+  WindowId active_ = 0;                       // guarded by mutex_
+  std::map<int, std::string> status_;         // guarded by mutex_
+  std::map<int, Tool> frameTools_;            // guarded by mutex_
   std::map<std::string, std::deque<base::Answer>> script_;  // guarded by mutex_
   bool hold_ = false;                                       // guarded by mutex_
   std::deque<PendingAsk> pending_;                          // guarded by mutex_

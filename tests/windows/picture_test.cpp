@@ -10,7 +10,9 @@ namespace {
 
 namespace fs = data::fld::SQLParts;
 
-store::Record partRecord() { return store::Record(data::tableDef(data::Table::SQLParts).schema); }
+store::Record partRecord() {
+  return store::Record(data::tableDef(data::Table::SQLParts).schema);
+}
 
 TEST(Picture, LongDateShowsAndReadsTheMonthsName) {
   const int32_t day = base::dayNumber({2009, 10, 17});
@@ -20,9 +22,14 @@ TEST(Picture, LongDateShowsAndReadsTheMonthsName) {
     const char* text;
     std::optional<int32_t> day;
   } cases[] = {
-      {"October 17, 2009", day}, {"october 17 2009", day}, {"Oct 17, 2009", day},
-      {"10/17/2009", day},       {"", 0},                  {"February 30, 2009", std::nullopt},
-      {"Octobre 17, 2009", std::nullopt}, {"October 17, 09", std::nullopt},
+      {"October 17, 2009", day},
+      {"october 17 2009", day},
+      {"Oct 17, 2009", day},
+      {"10/17/2009", day},
+      {"", 0},
+      {"February 30, 2009", std::nullopt},
+      {"Octobre 17, 2009", std::nullopt},
+      {"October 17, 09", std::nullopt},
       {"17", std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(parseLongDate(c.text), c.day) << c.text;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "base/dates.h"
-#include "platform/procedure.h"
 #include "tests/windows/windows_fixture.h"
 
 namespace ormile::test {
@@ -197,15 +196,15 @@ TEST_F(SqlPartsTest, ChangeCarriesANewIdToTheClauses) {
 }
 
 TEST_F(SqlPartsTest, LocatorMovesToTheFirstNameStartingWithTheCharacterInEitherCase) {
-  const char* names[] = {"alpha", "Beta", "gamma", "Omega", "sigma", "Structure", "tau", "Zeta",
-                         "zeta two"};
+  const char* names[] = {"alpha",     "Beta", "gamma", "Omega",   "sigma",
+                         "Structure", "tau",  "Zeta",  "zeta two"};
   int id = 1;
   for (const char* n : names) seedPart(id++, n);
   WindowId browse = startBrowse();
   struct Case {
     const char* typed;
     const char* highlighted;
-  } cases[] = {{"s", "sigma"}, {"S", "sigma"}, {"z", "Zeta"}, {"b", "Beta"},
+  } cases[] = {{"s", "sigma"}, {"S", "sigma"}, {"z", "Zeta"},    {"b", "Beta"},
                {"A", "alpha"}, {"r", "sigma"}, {"~", "zeta two"}};
   for (const Case& c : cases) {
     ASSERT_TRUE(screen_.locate(browse, kList, c.typed));
@@ -302,8 +301,8 @@ TEST_F(SqlPartsTest, HistoryRestoresTheFieldFromTheLastSavedPart) {
   ASSERT_TRUE(screen_.waitIdle());
   EXPECT_EQ(screen_.text(form, "?STD:PartName"), "Foundation");
   pressAndSettle(form, "?OK");
-  EXPECT_EQ(parts(), (std::vector<std::pair<int, std::string>>{{1, "Foundation"},
-                                                               {2, "Foundation"}}));
+  EXPECT_EQ(parts(),
+            (std::vector<std::pair<int, std::string>>{{1, "Foundation"}, {2, "Foundation"}}));
 }
 
 TEST_F(SqlPartsTest, ToolBarInsertActsOnTheActiveBrowse) {
@@ -344,7 +343,7 @@ TEST_F(SqlPartsTest, PlacementIsKeptUnderTheProcedureName) {
   moved.placement = {20, 30, 500, 170, false, false};
   ASSERT_TRUE(screen_.post(browse, moved));
   ASSERT_TRUE(screen_.press(browse, "?Close"));
-  ASSERT_TRUE(platform::waitForProcedures(std::chrono::milliseconds(20000)));
+  closeAll();
   platform::Settings reread(dir_ / platform::Settings::kFileName);
   EXPECT_EQ(reread.file().get("BrowseSQLParts", "XPos"), "20");
   EXPECT_EQ(reread.file().get("BrowseSQLParts", "Width"), "500");

@@ -16,8 +16,8 @@ const char* kList = "?Browse:1";
 class BrowseThreadsTest : public WindowsTest {
  protected:
   void seedGrammar() {
-    const char* names[] = {"Alpha", "Beta", "Call", "Data", "Echo", "Foxtrot",
-                           "Golf",  "Hotel", "India", "Juliet"};
+    const char* names[] = {"Alpha",   "Beta", "Call",  "Data",  "Echo",
+                           "Foxtrot", "Golf", "Hotel", "India", "Juliet"};
     int id = 1;
     for (const char* n : names) seedPart(id++, n);
     auto s = newSession();
@@ -89,7 +89,7 @@ TEST_F(BrowseThreadsTest, ADerivationInOneWindowLeavesTheOtherTakingInput) {
   }
   EXPECT_EQ(screen_.selectedCell(other, kList, 1), "Kilo");
 
-  ASSERT_TRUE(screen_.press(busy, "?Button7"));  // Make Structure Rows on "Alpha"
+  ASSERT_TRUE(screen_.press(busy, "?Button7"));   // Make Structure Rows on "Alpha"
   ASSERT_TRUE(screen_.press(other, "?Button7"));  // on "Kilo", which has no productions
   ASSERT_TRUE(screen_.waitIdle());
   auto s = newSession();

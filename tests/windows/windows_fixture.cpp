@@ -1,7 +1,5 @@
 #include "tests/windows/windows_fixture.h"
 
-#include "platform/procedure.h"
-
 namespace ormile::test {
 
 using data::Handle;
@@ -15,16 +13,20 @@ WindowsTest::WindowsTest() {
   });
 }
 
-WindowsTest::~WindowsTest() { closeAll(); }
+WindowsTest::~WindowsTest() {
+  closeAll();
+}
 
 void WindowsTest::start(std::function<void(windows::Session&)> procedure) {
   windows::Services sv = services();
-  ASSERT_TRUE(platform::startProcedure(
-      [sv, procedure] {
-        windows::Session session(sv);
-        procedure(session);
-      },
-      25000));
+  ++running_;
+  threads_.emplace_back([this, sv, procedure] {
+    {
+      windows::Session session(sv);
+      procedure(session);
+    }
+    --running_;
+  });
 }
 
 platform::WindowId WindowsTest::startBrowse(int count) {
@@ -47,19 +49,20 @@ void WindowsTest::startSelect(windows::Response (*procedure)(windows::Session&),
 
 void WindowsTest::closeAll() {
   screen_.holdAsks(false);
-  for (int i = 0; i < 100 && platform::runningProcedures() > 0; ++i) {
+  for (int i = 0; i < 1000 && running_ > 0; ++i) {
     while (screen_.answer(base::Answer::No, {}, std::chrono::milliseconds(0))) {
     }
     screen_.answerNext("Save Record", base::Answer::No);
     screen_.closeChildren();
-    platform::waitForProcedures(std::chrono::milliseconds(100));
+    screen_.waitFor([&] { return running_ == 0; }, std::chrono::milliseconds(20));
   }
   screen_.clearAnswers();
-  ASSERT_EQ(platform::runningProcedures(), 0);
+  ASSERT_EQ(running_, 0);
+  for (std::thread& t : threads_) t.join();
+  threads_.clear();
 }
 
-void WindowsTest::seedPart(int id, const std::string& name, const std::string& ansi,
-                           int32_t date) {
+void WindowsTest::seedPart(int id, const std::string& name, const std::string& ansi, int32_t date) {
   auto s = newSession();
   auto& h = (*s)[Handle::SQLParts];
   h.clear();

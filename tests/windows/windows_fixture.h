@@ -6,6 +6,8 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/headless/headless_screen.h"
 #include "platform/settings.h"
@@ -21,7 +23,8 @@ class WindowsTest : public DataTest {
   ~WindowsTest() override;
 
   windows::Services services() { return {dir_, &screenMessages_, &screen_, &settings_}; }
-  // Starts `procedure` on a new thread with a session of its own.
+  // Starts `procedure` on a new thread with a session of its own. The tests join their
+  // threads themselves, so every thread has ended before the fixture goes.
   void start(std::function<void(windows::Session&)> procedure);
   // Starts BrowseSQLParts and waits until its window number `count` is open and idle.
   platform::WindowId startBrowse(int count = 1);
@@ -31,8 +34,7 @@ class WindowsTest : public DataTest {
   void closeAll();
 
   // A part with the given fields, added straight to the file.
-  void seedPart(int id, const std::string& name, const std::string& ansi = {},
-                int32_t date = 0);
+  void seedPart(int id, const std::string& name, const std::string& ansi = {}, int32_t date = 0);
   // The SQLParts rows as the file holds them now: id and name.
   std::vector<std::pair<int, std::string>> parts();
 
@@ -42,9 +44,11 @@ class WindowsTest : public DataTest {
   windows::ScreenAnswerer answerer_{screen_};
   base::MessageService screenMessages_{answerer_};
   platform::Settings settings_{dir_ / platform::Settings::kFileName};
-  std::atomic<int> response_{-1};      // of the last select window
+  std::atomic<int> response_{-1};       // of the last select window
   std::atomic<int32_t> selectedId_{0};  // its SQLParts record's id
   std::atomic<int> programEnds_{0};
+  std::atomic<int> running_{0};
+  std::vector<std::thread> threads_;  // test thread only
 };
 
 }  // namespace ormile::test
