@@ -1,39 +1,22 @@
-// Program entry. Until the window platform arrives, the program opens the data files of the
-// current directory (creating the missing ones empty, repairing invalid keys), reports what
-// they hold and ends; messages that would be boxes go to standard error.
-#include <cstdio>
+// Program entry: the Qt application on the main thread, which is the GUI thread, and the
+// program run in the current directory. The program reads no command-line argument (Qt's own
+// display options aside).
 #include <filesystem>
-#include <iostream>
 
-#include "base/messages.h"
-#include "base/text.h"
-#include "data/relations/session.h"
+#include "app/program.h"
+#include "platform/qt/qt_screen.h"
+#include "windows/procedures.h"
 
-namespace {
-
-class ConsoleAnswerer : public ormile::base::Answerer {
- public:
-  ormile::base::Answer ask(const ormile::base::ShownMessage& m) override {
-    std::cerr << m.title << ": " << m.text << "\n";
-    return m.defaultAnswer;
-  }
-};
-
-}  // namespace
-
-int main() {
+int main(int argc, char** argv) {
   using namespace ormile;
-  ConsoleAnswerer answerer;
-  base::MessageService messages(answerer);
-  data::Session session(std::filesystem::current_path(), messages);
-  std::printf("Ormile data in %s\n", std::filesystem::current_path().c_str());
-  for (int t = 0; t < data::kTableCount; ++t) {
-    auto& h = session[data::Table(t)];
-    if (h.open() != base::Level::Benign) return 1;
-    std::printf("  %-12s %-12s %8lld records\n", h.label().c_str(),
-                h.table().schema.fileNameWithExtension().c_str(),
-                static_cast<long long>(h.records()));
-    h.close();
-  }
-  return 0;
+  platform::QtApplication application(argc, argv);
+  platform::QtScreen screen;
+  app::FrontEnd frontEnd{
+      screen, [&] { screen.exec(); }, [&] { screen.quit(); },
+      [&](const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+        return screen.serveUntil(done, timeout);
+      }};
+  app::MainOptions options;
+  options.sqlParts = windows::BrowseSQLParts;
+  return app::runProgram(frontEnd, std::filesystem::current_path(), options);
 }

@@ -117,6 +117,7 @@ struct QtScreen::Impl {
   QEventLoop* loop = nullptr;
   FrameWindow* frame = nullptr;
   WindowId frameId = 0;
+  bool frameClosed = false;  // its procedure closed it; hidden once no child is left
   FrameDef frameDef;
   DialogBase frameBase;
   PlacementState frameLast;
@@ -525,7 +526,7 @@ void QtScreen::Impl::placeChild(Win& w, const PlacementState& p) {
   } else {
     const DialogBase& b = w.child->base();
     if (w.sub->isMaximized() || w.sub->isMinimized()) w.sub->showNormal();
-    w.sub->move(b.px(p.x), b.py(p.y));
+    if (p.x != kDefaultPosition && p.y != kDefaultPosition) w.sub->move(b.px(p.x), b.py(p.y));
     if (p.width > 0 && p.height > 0 && w.child->def().resizable) {
       QSize extra = w.sub->size() - w.child->canvas()->size();
       if (w.sub->widget() && !w.sub->widget()->isVisible()) extra = w.sub->sizeHint() - w.child->canvas()->sizeHint();
@@ -552,6 +553,7 @@ void QtScreen::Impl::closeChild(WindowId id) {
     hold(owner, -1);
     if (Win* o = win(owner)) mdi->setActiveSubWindow(o->sub);
   }
+  if (frameClosed && wins.empty()) frame->hide();
 }
 
 void QtScreen::Impl::showBox(WindowId window, const base::ShownMessage& m,
@@ -678,6 +680,7 @@ WindowId QtScreen::openFrame(const FrameDef& frame, EventQueue& events) {
       d_->windowListActions.clear();
     }
     d_->frameId = id;
+    d_->frameClosed = false;
     d_->buildFrame(frame);
     d_->framePlacement();
   });
@@ -703,8 +706,10 @@ void QtScreen::close(WindowId window) {
   }
   d_->run([this, window] {
     if (window == d_->frameId && d_->frame) {
+      // The frame's procedure has ended; the frame stays up while child windows close.
+      d_->frameClosed = true;
       d_->frame->allowClose = true;
-      d_->frame->hide();
+      if (d_->wins.empty()) d_->frame->hide();
       return;
     }
     d_->closeChild(window);

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QRawFont>
+#include <cmath>
 #include <filesystem>
 
 namespace ormile::platform::qt {
@@ -49,6 +51,23 @@ DialogBase dialogBaseOf(const QFont& font) {
   DialogBase base;
   base.x = (fm.horizontalAdvance(letters) / 26 + 1) / 2;
   base.y = fm.height();
+  // The system's character height comes from the font's OS/2 "Windows" ascent and descent,
+  // which Qt does not use when the font asks for its typographic metrics (Tahoma does); the
+  // vertical units follow the system's measure, or the layouts come out too short.
+  QRawFont raw = QRawFont::fromFont(font);
+  QByteArray os2 = raw.fontTable("OS/2"), head = raw.fontTable("head");
+  if (raw.isValid() && os2.size() >= 78 && head.size() >= 20) {
+    auto be16 = [](const QByteArray& t, int at) {
+      return int((uchar(t[at]) << 8) | uchar(t[at + 1]));
+    };
+    int unitsPerEm = be16(head, 18);
+    double ppem = raw.pixelSize();
+    if (unitsPerEm > 0 && ppem > 0) {
+      int ascent = int(std::lround(be16(os2, 74) * ppem / unitsPerEm));
+      int descent = int(std::lround(be16(os2, 76) * ppem / unitsPerEm));
+      if (ascent + descent > 0) base.y = ascent + descent;
+    }
+  }
   if (base.x < 1) base.x = 1;
   if (base.y < 1) base.y = 1;
   return base;

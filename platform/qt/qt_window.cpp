@@ -197,11 +197,13 @@ ChildWindow::ChildWindow(const WindowDef& def, PostEvent poster)
     canvas->setFixedSize(designedSize());
 
   box_ = new HighlightBox(canvas);
+  box_->setObjectName(QStringLiteral("focusBox"));
   box_->hide();
   marker_ = new QLabel(QString(QChar(0x00BB)), canvas);
   QPalette mp = marker_->palette();
   mp.setColor(QPalette::WindowText, QColor(128, 128, 128));
   marker_->setPalette(mp);
+  marker_->setObjectName(QStringLiteral("focusMarker"));
   marker_->hide();
 
   controls_.reserve(def_.controls.size());
