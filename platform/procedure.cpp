@@ -17,10 +17,10 @@ void* run(void* arg) {
   std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(arg));
   (*body)();
   body.reset();
-  {
-    std::lock_guard lock(gMutex);
-    --gRunning;
-  }
+  // Notified under the lock: once the count reaches 0 the program may end, and the condition
+  // variable with it, so no thread may still be inside notify after it let go of the lock.
+  std::lock_guard lock(gMutex);
+  --gRunning;
   gEnded.notify_all();
   return nullptr;
 }
