@@ -11,11 +11,10 @@ int main(int argc, char** argv) {
   using namespace ormile;
   platform::QtApplication application(argc, argv);
   platform::QtScreen screen;
-  app::FrontEnd frontEnd{
-      screen, [&] { screen.exec(); }, [&] { screen.quit(); },
-      [&](const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-        return screen.serveUntil(done, timeout);
-      }};
+  app::FrontEnd frontEnd{screen, [&] { screen.exec(); }, [&] { screen.quit(); },
+                         [&](const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+                           return screen.serveUntil(done, timeout);
+                         }};
   app::MainOptions options;
   options.sqlParts = windows::BrowseSQLParts;
   return app::runProgram(frontEnd, std::filesystem::current_path(), options);

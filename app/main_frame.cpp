@@ -69,12 +69,12 @@ platform::FrameDef mainFrameDef() {
   f.menu.push_back(menu("SQL Parts Clauses and Components",
                         {item("SQL Parts", kCommandSqlParts), item("SQL Clauses", 0),
                          item("SQL Clauses, Components and BNF", 0)}));
-  MenuEntry window = menu("&Window",
-                          {action(MenuEntry::Kind::Tile, "T&ile", "Make all open windows visible"),
-                           action(MenuEntry::Kind::Cascade, "&Cascade", "Stack all open windows"),
-                           action(MenuEntry::Kind::ArrangeIcons, "&Arrange Icons",
-                                  "Align all window icons")},
-                          "Create and Arrange windows");
+  MenuEntry window =
+      menu("&Window",
+           {action(MenuEntry::Kind::Tile, "T&ile", "Make all open windows visible"),
+            action(MenuEntry::Kind::Cascade, "&Cascade", "Stack all open windows"),
+            action(MenuEntry::Kind::ArrangeIcons, "&Arrange Icons", "Align all window icons")},
+           "Create and Arrange windows");
   window.windowList = true;
   f.menu.push_back(window);
 
@@ -142,8 +142,8 @@ void Main(windows::Session& session, const MainOptions& options) {
   session.windows.push_back(frame);
   startWindowProcedure(session.services(), options.splash ? options.splash : TreeSplash);
 
-  const platform::PlacementState designed{def.window.x, def.window.y, def.window.width,
-                                          def.window.height, false, false};
+  const platform::PlacementState designed{def.window.x,      def.window.y, def.window.width,
+                                          def.window.height, false,        false};
   platform::PlacementState placement = session.settings().restore("Main", designed, true);
   screen.setPlacement(frame, placement);
 

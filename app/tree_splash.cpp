@@ -46,8 +46,7 @@ platform::WindowDef treeSplashDef() {
   panel("?Panel2", 15, 18, 229, 81);
   line("?Title", "Ormile", 41, 30, 174, 17, true);
   line("?Maker", "Ormile developers", 33, 50, platform::kNatural, platform::kNatural, false);
-  line("?Address", "https://ormile.example", 77, 70, platform::kNatural, platform::kNatural,
-       false);
+  line("?Address", "https://ormile.example", 77, 70, platform::kNatural, platform::kNatural, false);
   return w;
 }
 
@@ -59,10 +58,11 @@ void TreeSplash(windows::Session& session) {
   session.windows.push_back(window);
 
   // Centred by design; a stored placement (with its "Maximize" key) takes over.
-  const platform::PlacementState designed{platform::kDefaultPosition, platform::kDefaultPosition,
-                                          def.width, def.height, false, false};
+  const platform::PlacementState designed{
+      platform::kDefaultPosition, platform::kDefaultPosition, def.width, def.height, false, false};
   platform::PlacementState placement = session.settings().restore("TreeSplash", designed, false);
-  if (session.settings().file().get("TreeSplash", "Maximize")) screen.setPlacement(window, placement);
+  if (session.settings().file().get("TreeSplash", "Maximize"))
+    screen.setPlacement(window, placement);
 
   screen.setTimer(window, 500);
   for (bool open = true; open;) {
@@ -85,7 +85,8 @@ void TreeSplash(windows::Session& session) {
     }
   }
   screen.setTimer(window, 0);
-  if (placement.x != platform::kDefaultPosition) session.settings().save("TreeSplash", placement, false);
+  if (placement.x != platform::kDefaultPosition)
+    session.settings().save("TreeSplash", placement, false);
   screen.close(window);
   session.windows.pop_back();
   session.popProcedure();

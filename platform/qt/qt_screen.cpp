@@ -98,7 +98,7 @@ struct QtScreen::Impl {
   QObject gui;
 
   std::mutex mutex;
-  std::map<WindowId, EventQueue*> queues;              // guarded by mutex
+  std::map<WindowId, EventQueue*> queues;               // guarded by mutex
   std::pair<WindowId, EventQueue*> active{0, nullptr};  // guarded by mutex
   std::atomic<int> nextId{1};
   std::atomic<bool> quitRequested{false};
@@ -183,7 +183,8 @@ struct QtScreen::Impl {
   void openChild(WindowId id, const WindowDef& def, WindowId owner);
   void closeChild(WindowId id);
   void placeChild(Win& w, const PlacementState& p);
-  void showBox(WindowId window, const base::ShownMessage& m, std::function<void(base::Answer)> done);
+  void showBox(WindowId window, const base::ShownMessage& m,
+               std::function<void(base::Answer)> done);
   ChildWindow* child(WindowId id) {
     Win* w = win(id);
     return w ? w->child.get() : nullptr;
@@ -250,7 +251,8 @@ void QtScreen::Impl::buildFrame(const FrameDef& def) {
       a->setToolTip(qs(t.tip));
       a->setEnabled(t.enabled);
       a->setVisible(t.visible);
-      if (QWidget* b = toolbar->widgetForAction(a)) b->setFixedSize(frameBase.px(16), frameBase.py(14));
+      if (QWidget* b = toolbar->widgetForAction(a))
+        b->setFixedSize(frameBase.px(16), frameBase.py(14));
       const int control = t.control;
       QObject::connect(a, &QAction::triggered, a, [this, control] {
         // The press belongs to the active window: its entry's edit comes first.
@@ -283,8 +285,10 @@ void QtScreen::Impl::buildFrame(const FrameDef& def) {
   };
   frame->onPlacement = [this] { framePlacement(); };
   const WindowDef& w = def.window;
-  frame->resize(frameBase.px(w.width > 0 ? w.width : 523), frameBase.py(w.height > 0 ? w.height : 345));
-  if (w.x != kDefaultPosition && w.y != kDefaultPosition) frame->move(frameBase.px(w.x), frameBase.py(w.y));
+  frame->resize(frameBase.px(w.width > 0 ? w.width : 523),
+                frameBase.py(w.height > 0 ? w.height : 345));
+  if (w.x != kDefaultPosition && w.y != kDefaultPosition)
+    frame->move(frameBase.px(w.x), frameBase.py(w.y));
   frame->show();
   frame->activateWindow();
 }
@@ -503,7 +507,8 @@ void QtScreen::Impl::openChild(WindowId id, const WindowDef& def, WindowId owner
   sub->resize(sub->sizeHint());
   if (def.centered) {
     QSize area = mdi->viewport()->size();
-    sub->move(std::max(0, (area.width() - sub->width()) / 2), std::max(0, (area.height() - sub->height()) / 2));
+    sub->move(std::max(0, (area.width() - sub->width()) / 2),
+              std::max(0, (area.height() - sub->height()) / 2));
   } else if (def.x != kDefaultPosition && def.y != kDefaultPosition) {
     const DialogBase& b = w.child->base();
     sub->move(b.px(def.x), b.py(def.y));
@@ -529,8 +534,10 @@ void QtScreen::Impl::placeChild(Win& w, const PlacementState& p) {
     if (p.x != kDefaultPosition && p.y != kDefaultPosition) w.sub->move(b.px(p.x), b.py(p.y));
     if (p.width > 0 && p.height > 0 && w.child->def().resizable) {
       QSize extra = w.sub->size() - w.child->canvas()->size();
-      if (w.sub->widget() && !w.sub->widget()->isVisible()) extra = w.sub->sizeHint() - w.child->canvas()->sizeHint();
-      w.sub->resize(QSize(b.px(p.width), b.py(p.height)).expandedTo(w.child->designedSize()) + extra);
+      if (w.sub->widget() && !w.sub->widget()->isVisible())
+        extra = w.sub->sizeHint() - w.child->canvas()->sizeHint();
+      w.sub->resize(QSize(b.px(p.width), b.py(p.height)).expandedTo(w.child->designedSize()) +
+                    extra);
     }
   }
 }
@@ -615,13 +622,14 @@ void QtScreen::Impl::showBox(WindowId window, const base::ShownMessage& m,
     box->setWindowModality(Qt::WindowModal);
   }
   base::Answer fallback = m.defaultAnswer;
-  QObject::connect(box, &QMessageBox::finished, box, [this, box, answers, held, window, fallback, done] {
-    auto it = answers->find(box->clickedButton());
-    base::Answer a = it != answers->end() ? it->second : fallback;
-    if (held) hold(window, -1);
-    box->deleteLater();
-    done(a);
-  });
+  QObject::connect(box, &QMessageBox::finished, box,
+                   [this, box, answers, held, window, fallback, done] {
+                     auto it = answers->find(box->clickedButton());
+                     base::Answer a = it != answers->end() ? it->second : fallback;
+                     if (held) hold(window, -1);
+                     box->deleteLater();
+                     done(a);
+                   });
   box->show();
   box->raise();
   box->activateWindow();
@@ -811,7 +819,8 @@ void QtScreen::setWaitCursor(WindowId window, bool wait) {
 
 void QtScreen::setStatus(int section, const std::string& text) {
   d_->run([this, section, text] {
-    if (section >= 0 && size_t(section) < d_->status.size()) d_->status[size_t(section)]->setText(qs(text));
+    if (section >= 0 && size_t(section) < d_->status.size())
+      d_->status[size_t(section)]->setText(qs(text));
   });
 }
 
@@ -891,7 +900,8 @@ base::Answer QtScreen::ask(WindowId window, const base::ShownMessage& message) {
   d_->run([d, window, message, pending] {
     d->showBox(window, message, [d, pending](base::Answer a) {
       std::lock_guard lock(d->boxMutex);
-      d->pending.erase(std::remove(d->pending.begin(), d->pending.end(), pending), d->pending.end());
+      d->pending.erase(std::remove(d->pending.begin(), d->pending.end(), pending),
+                       d->pending.end());
       if (pending->done) return;
       pending->done = true;
       pending->promise.set_value(a);
@@ -928,7 +938,9 @@ bool QtScreen::serveUntil(const std::function<bool()>& done, std::chrono::millis
   return true;
 }
 
-QMainWindow* QtScreen::frameWidget() const { return d_->frame; }
+QMainWindow* QtScreen::frameWidget() const {
+  return d_->frame;
+}
 
 QMdiSubWindow* QtScreen::subWindow(WindowId window) const {
   Impl::Win* w = d_->win(window);
@@ -950,7 +962,9 @@ QTimer* QtScreen::timer(WindowId window) const {
   return w ? w->child->timer() : nullptr;
 }
 
-std::vector<WindowId> QtScreen::childWindows() const { return d_->order; }
+std::vector<WindowId> QtScreen::childWindows() const {
+  return d_->order;
+}
 
 struct QtApplication::Impl {
   std::unique_ptr<QApplication> app;

@@ -28,7 +28,8 @@ void registerWindowFonts() {
     if (families.contains(QString::fromLatin1(f.family), Qt::CaseInsensitive) &&
         !std::filesystem::exists(f.path))
       continue;
-    if (std::filesystem::exists(f.path)) QFontDatabase::addApplicationFont(QString::fromLatin1(f.path));
+    if (std::filesystem::exists(f.path))
+      QFontDatabase::addApplicationFont(QString::fromLatin1(f.path));
   }
   if (!QFontDatabase::families().contains(QStringLiteral("Verdana"), Qt::CaseInsensitive))
     QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
@@ -40,8 +41,9 @@ QFont fontOf(const Font& font, const Font& window) {
   int points = font.points > 0 ? font.points : (window.points > 0 ? window.points : 8);
   QFont f(qs(family.empty() ? std::string("Tahoma") : family), points);
   f.setBold(font.bold);
-  // The layouts are designed for the fonts' own hinted metrics; keep them whole pixels.
-  f.setHintingPreference(QFont::PreferFullHinting);
+  // Vertical hinting keeps lines crisp and the letters at their designed advance widths,
+  // which the layouts in dialog units were made for.
+  f.setHintingPreference(QFont::PreferVerticalHinting);
   return f;
 }
 

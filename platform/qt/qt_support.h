@@ -36,8 +36,12 @@ struct DialogBase {
 };
 DialogBase dialogBaseOf(const QFont& font);
 
-inline QString qs(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
-inline std::string u8(const QString& s) { return s.toUtf8().toStdString(); }
+inline QString qs(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+inline std::string u8(const QString& s) {
+  return s.toUtf8().toStdString();
+}
 // A caption without its mnemonic markers ("&Insert" -> "Insert", "&&" -> "&").
 QString withoutMnemonic(const QString& text);
 

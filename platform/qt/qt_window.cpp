@@ -120,7 +120,8 @@ class IndentDelegate : public QStyledItemDelegate {
  public:
   IndentDelegate(std::vector<int> indents, std::vector<Align> aligns, QObject* parent)
       : QStyledItemDelegate(parent), indents_(std::move(indents)), aligns_(std::move(aligns)) {}
-  void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+  void paint(QPainter* p, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
     QStyleOptionViewItem o(option);
     size_t c = size_t(index.column());
     if (c < indents_.size()) {
@@ -208,6 +209,11 @@ ChildWindow::ChildWindow(const WindowDef& def, PostEvent poster)
 
   controls_.reserve(def_.controls.size());
   for (const ControlDef& c : def_.controls) build(c);
+  // Sheets and panels are backgrounds: every other control shows above them, whatever the
+  // order of the definition; among themselves the first defined is the lowest.
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it)
+    if (it->widget && (it->def.kind == ControlKind::Sheet || it->def.kind == ControlKind::Panel))
+      it->widget->lower();
   applyVisibility();
 
   timer_ = new QTimer(canvas);
@@ -228,7 +234,8 @@ ChildWindow::~ChildWindow() {
 }
 
 QSize ChildWindow::designedSize() const {
-  return QSize(base_.px(def_.width > 0 ? def_.width : 200), base_.py(def_.height > 0 ? def_.height : 100));
+  return QSize(base_.px(def_.width > 0 ? def_.width : 200),
+               base_.py(def_.height > 0 ? def_.height : 100));
 }
 
 ChildWindow::Control* ChildWindow::find(int id) {
@@ -380,7 +387,8 @@ void ChildWindow::build(const ControlDef& c) {
                          Event e;
                          e.kind = EventKind::NewSelection;
                          e.control = id;
-                         e.row = tree ? now.siblingAtColumn(0).data(kDisplayRole).toInt() : now.row();
+                         e.row =
+                             tree ? now.siblingAtColumn(0).data(kDisplayRole).toInt() : now.row();
                          post(e);
                        });
       QObject::connect(v, &QTreeView::doubleClicked, v, [this, id, tree](const QModelIndex& i) {
@@ -439,7 +447,8 @@ void ChildWindow::build(const ControlDef& c) {
   if (c.font.family.size() || c.font.points || c.font.bold) w->setFont(fontOf(c.font, def_.font));
   w->setEnabled(!c.disabled);
   if (c.skip) w->setFocusPolicy(Qt::ClickFocus);
-  if (c.kind == ControlKind::Panel || c.kind == ControlKind::Prompt || c.kind == ControlKind::Display)
+  if (c.kind == ControlKind::Panel || c.kind == ControlKind::Prompt ||
+      c.kind == ControlKind::Display)
     w->setAttribute(Qt::WA_TransparentForMouseEvents);
   w->setObjectName(qs(c.label));
   QRect r = designedRect(c, w);
@@ -497,7 +506,8 @@ void ChildWindow::setEnabled(int control, bool enabled) {
   if (c->widget) c->widget->setEnabled(enabled);
   if (c->def.kind == ControlKind::Tab)
     for (auto& s : controls_)
-      if (s.def.id == c->sheet) static_cast<QTabWidget*>(s.widget)->setTabEnabled(c->tabIndex, enabled);
+      if (s.def.id == c->sheet)
+        static_cast<QTabWidget*>(s.widget)->setTabEnabled(c->tabIndex, enabled);
 }
 
 void ChildWindow::setVisible(int control, bool visible) {
@@ -506,7 +516,8 @@ void ChildWindow::setVisible(int control, bool visible) {
   c->shown = visible;
   if (c->def.kind == ControlKind::Tab)
     for (auto& s : controls_)
-      if (s.def.id == c->sheet) static_cast<QTabWidget*>(s.widget)->setTabVisible(c->tabIndex, visible);
+      if (s.def.id == c->sheet)
+        static_cast<QTabWidget*>(s.widget)->setTabVisible(c->tabIndex, visible);
   applyVisibility();
 }
 
@@ -536,8 +547,10 @@ void ChildWindow::showList(int control, const std::vector<std::vector<std::strin
   if (m->columnCount() < columns) m->setColumnCount(columns);
   for (size_t r = 0; r < rows.size(); ++r)
     for (int col = 0; col < m->columnCount(); ++col) {
-      auto* item = new QStandardItem(size_t(col) < rows[r].size() ? qs(rows[r][size_t(col)]) : QString());
-      if (size_t(col) < c->def.columns.size()) item->setTextAlignment(alignmentOf(c->def.columns[size_t(col)].align));
+      auto* item =
+          new QStandardItem(size_t(col) < rows[r].size() ? qs(rows[r][size_t(col)]) : QString());
+      if (size_t(col) < c->def.columns.size())
+        item->setTextAlignment(alignmentOf(c->def.columns[size_t(col)].align));
       m->setItem(int(r), col, item);
     }
   if (selected >= 0 && selected < int(rows.size()))
@@ -664,8 +677,12 @@ void ChildWindow::placeHighlight() {
 void ChildWindow::relayout() {
   if (!canvas_) return;
   QSize designed = designedSize();
-  double fx = def_.resizable ? double(std::max(canvas_->width(), designed.width())) / designed.width() : 1.0;
-  double fy = def_.resizable ? double(std::max(canvas_->height(), designed.height())) / designed.height() : 1.0;
+  double fx = def_.resizable
+                  ? double(std::max(canvas_->width(), designed.width())) / designed.width()
+                  : 1.0;
+  double fy = def_.resizable
+                  ? double(std::max(canvas_->height(), designed.height())) / designed.height()
+                  : 1.0;
   for (auto& c : controls_) {
     if (!c.widget || !designed_.count(c.def.id)) continue;
     QRect r = designed_.at(c.def.id);

@@ -83,13 +83,13 @@ class ChildWindow {
   QPointer<QWidget> canvas_;
   QTimer* timer_ = nullptr;
   std::vector<Control> controls_;
-  std::map<int, QRect> designed_;   // control id -> designed pixel rectangle
-  bool quiet_ = false;              // set while the procedure, not the user, changes a control
+  std::map<int, QRect> designed_;  // control id -> designed pixel rectangle
+  bool quiet_ = false;             // set while the procedure, not the user, changes a control
   const Control* highlighted_ = nullptr;
   QPalette savedPalette_;
   QFont savedFont_;
-  QWidget* box_ = nullptr;          // the yellow box behind the focused control
-  QLabel* marker_ = nullptr;        // the marker to its left
+  QWidget* box_ = nullptr;    // the yellow box behind the focused control
+  QLabel* marker_ = nullptr;  // the marker to its left
 };
 
 }  // namespace ormile::platform::qt

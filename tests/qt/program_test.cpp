@@ -126,14 +126,16 @@ QMdiSubWindow* subWindowNamed(QMainWindow* frame, const char* name) {
 
 // Saves a picture of a widget where ORMILE_SHOTS names a folder (for looking at them).
 void shoot(QWidget* w, const char* name) {
-  if (const char* dir = std::getenv("ORMILE_SHOTS")) w->grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
+  if (const char* dir = std::getenv("ORMILE_SHOTS"))
+    w->grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
 }
 
 class ProgramTest : public ::testing::Test {
  protected:
   ProgramTest() {
-    dir = fs::temp_directory_path() / ("ormile_qt_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir = fs::temp_directory_path() /
+          ("ormile_qt_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
   }
@@ -142,7 +144,8 @@ class ProgramTest : public ::testing::Test {
   // Runs the whole program in the test's directory; `body` runs on the GUI thread once the
   // frame is up, and the program is then ended through "E&xit". Returns the exit status.
   int run(const std::function<void(QtScreen&, QMainWindow*)>& body, MainOptions options = {}) {
-    if (!options.sqlParts) options.sqlParts = [this](windows::Session& s) { recordingWindow(s, recorder); };
+    if (!options.sqlParts)
+      options.sqlParts = [this](windows::Session& s) { recordingWindow(s, recorder); };
     QtScreen screen;
     FrontEnd frontEnd{screen, [&] { screen.exec(); }, [&] { screen.quit(); },
                       [&](const std::function<bool()>& done, std::chrono::milliseconds t) {
@@ -183,8 +186,9 @@ TEST_F(ProgramTest, MenuItemOpensItsWindowOnANewThreadEachTime) {
         ASSERT_NE(parts, nullptr);
         parts->trigger();
         parts->trigger();
-        ASSERT_TRUE(screen.serveUntil([&] { return recorder.windows().size() == 2 && screen.childWindows().size() == 2; },
-                                      kPatience));
+        ASSERT_TRUE(screen.serveUntil(
+            [&] { return recorder.windows().size() == 2 && screen.childWindows().size() == 2; },
+            kPatience));
         auto opened = recorder.windows();
         EXPECT_NE(opened[0].thread, opened[1].thread);
         EXPECT_NE(opened[0].thread, gui);
@@ -200,7 +204,8 @@ TEST_F(ProgramTest, MenuItemOpensItsWindowOnANewThreadEachTime) {
         screen.setToolEnabled(opened[0].window, kToolInsert, true);
         ASSERT_TRUE(tool(frame, kToolInsert)->isEnabled());
         tool(frame, kToolInsert)->trigger();
-        EXPECT_TRUE(screen.serveUntil([&] { return !recorder.windows()[0].presses.empty(); }, kPatience));
+        EXPECT_TRUE(
+            screen.serveUntil([&] { return !recorder.windows()[0].presses.empty(); }, kPatience));
         // The other window's tool bar state is its own: the press is off there.
         area->setActiveSubWindow(screen.subWindow(opened[1].window));
         EXPECT_FALSE(tool(frame, kToolInsert)->isEnabled());
@@ -280,7 +285,8 @@ TEST_F(ProgramTest, FramePlacementRoundTripsThroughSettingsFile) {
     EXPECT_EQ(file.get("Main", "Maximize"), c.maximize ? "Yes" : "No");
     EXPECT_EQ(file.get("Main", "Minimize"), "No");
     if (c.maximize) {
-      for (const char* key : {"XPos", "YPos", "Width", "Height"}) EXPECT_FALSE(file.get("Main", key)) << key;
+      for (const char* key : {"XPos", "YPos", "Width", "Height"})
+        EXPECT_FALSE(file.get("Main", key)) << key;
     } else {
       EXPECT_EQ(file.get("Main", "XPos"), "40");
       EXPECT_EQ(file.get("Main", "YPos"), "30");
@@ -334,8 +340,12 @@ TEST_F(ProgramTest, ChildPlacementRoundTripsThroughSettingsFile) {
     EXPECT_EQ(settings.file().get(def.procedure, "XPos").has_value(), !maximize);
 
     WindowId second = screen.open(def, queue);
-    platform::PlacementState designed{platform::kDefaultPosition, platform::kDefaultPosition, def.width, def.height,
-                                      false, false};
+    platform::PlacementState designed{platform::kDefaultPosition,
+                                      platform::kDefaultPosition,
+                                      def.width,
+                                      def.height,
+                                      false,
+                                      false};
     screen.setPlacement(second, settings.restore(def.procedure, designed, true));
     platform::testing::drain(screen, queue);
     QMdiSubWindow* sub = screen.subWindow(second);
@@ -350,7 +360,8 @@ TEST_F(ProgramTest, ChildPlacementRoundTripsThroughSettingsFile) {
 
 TEST_F(ProgramTest, SplashAsDesignedClosesOnClick) {
   int status = run([&](QtScreen& screen, QMainWindow* frame) {
-    ASSERT_TRUE(screen.serveUntil([&] { return subWindowNamed(frame, "TreeSplash") != nullptr; }, kPatience));
+    ASSERT_TRUE(screen.serveUntil([&] { return subWindowNamed(frame, "TreeSplash") != nullptr; },
+                                  kPatience));
     QMdiSubWindow* splash = subWindowNamed(frame, "TreeSplash");
     WindowId id = screen.childWindows().at(0);
     EXPECT_TRUE(splash->windowFlags() & Qt::FramelessWindowHint);
@@ -362,11 +373,13 @@ TEST_F(ProgramTest, SplashAsDesignedClosesOnClick) {
     std::vector<QString> lines;
     for (QLabel* l : screen.content(id)->findChildren<QLabel*>())
       if (l->objectName() != "focusMarker") lines.push_back(l->text());
-    EXPECT_EQ(lines, (std::vector<QString>{"Ormile", "Ormile developers", "https://ormile.example"}));
+    EXPECT_EQ(lines,
+              (std::vector<QString>{"Ormile", "Ormile developers", "https://ormile.example"}));
     QFont title = screen.controlWidget(id, 3)->font();
     EXPECT_TRUE(title.bold());
     EXPECT_EQ(title.pointSize(), 14);
-    ASSERT_TRUE(screen.serveUntil([&] { return screen.timer(id) && screen.timer(id)->isActive(); }, kPatience));
+    ASSERT_TRUE(screen.serveUntil([&] { return screen.timer(id) && screen.timer(id)->isActive(); },
+                                  kPatience));
     EXPECT_EQ(screen.timer(id)->interval(), 5000);
     shoot(frame, "splash");
     QTest::mouseClick(screen.content(id), Qt::LeftButton, {}, QPoint(5, 5));
@@ -381,9 +394,11 @@ TEST_F(ProgramTest, SplashAsDesignedClosesOnClick) {
 
 TEST_F(ProgramTest, SplashClosesWhenAnotherWindowTakesFocusOrAfterFiveSeconds) {
   int status = run([&](QtScreen& screen, QMainWindow* frame) {
-    ASSERT_TRUE(screen.serveUntil([&] { return subWindowNamed(frame, "TreeSplash") != nullptr; }, kPatience));
+    ASSERT_TRUE(screen.serveUntil([&] { return subWindowNamed(frame, "TreeSplash") != nullptr; },
+                                  kPatience));
     menuItem(frame, "SQL Parts Clauses and Components", "SQL Parts")->trigger();
-    EXPECT_TRUE(screen.serveUntil([&] { return subWindowNamed(frame, "TreeSplash") == nullptr; }, kPatience));
+    EXPECT_TRUE(screen.serveUntil([&] { return subWindowNamed(frame, "TreeSplash") == nullptr; },
+                                  kPatience));
     EXPECT_EQ(recorder.windows().size(), 1u);
     shoot(frame, "child");
   });
@@ -391,8 +406,10 @@ TEST_F(ProgramTest, SplashClosesWhenAnotherWindowTakesFocusOrAfterFiveSeconds) {
 
   // Untouched, it goes by itself when its timer fires.
   status = run([&](QtScreen& screen, QMainWindow* frame) {
-    ASSERT_TRUE(screen.serveUntil([&] { return subWindowNamed(frame, "TreeSplash") != nullptr; }, kPatience));
-    EXPECT_TRUE(screen.serveUntil([&] { return subWindowNamed(frame, "TreeSplash") == nullptr; }, kPatience));
+    ASSERT_TRUE(screen.serveUntil([&] { return subWindowNamed(frame, "TreeSplash") != nullptr; },
+                                  kPatience));
+    EXPECT_TRUE(screen.serveUntil([&] { return subWindowNamed(frame, "TreeSplash") == nullptr; },
+                                  kPatience));
   });
   EXPECT_EQ(status, 0);
 }

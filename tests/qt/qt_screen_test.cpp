@@ -38,7 +38,7 @@ using testing::nextOf;
 
 QFont windowFont(const char* family, int points) {
   QFont f(QString::fromLatin1(family), points);
-  f.setHintingPreference(QFont::PreferFullHinting);
+  f.setHintingPreference(QFont::PreferVerticalHinting);
   return f;
 }
 
@@ -86,7 +86,9 @@ TEST_F(QtScreenTest, FrameMenuAsDesigned) {
       {"Ormile", "", {{"Ormile", "", false}}},
       {"SQL Parts Clauses and Components",
        "",
-       {{"SQL Parts", "", true}, {"SQL Clauses", "", false}, {"SQL Clauses, Components and BNF", "", false}}},
+       {{"SQL Parts", "", true},
+        {"SQL Clauses", "", false},
+        {"SQL Clauses, Components and BNF", "", false}}},
       {"&Window",
        "Create and Arrange windows",
        {{"T&ile", "Make all open windows visible", true},
@@ -205,8 +207,9 @@ TEST(QtFonts, WindowFontsHaveTheirMetrics) {
     bool bold;
     const char* shown;
   };
-  for (const Case& c : {Case{"Tahoma", false, "Tahoma"}, Case{"Tahoma", true, "Tahoma"},
-                        Case{"MS Sans Serif", false, "MS Sans Serif"}, Case{"Verdana", false, "DejaVu Sans"}}) {
+  for (const Case& c :
+       {Case{"Tahoma", false, "Tahoma"}, Case{"Tahoma", true, "Tahoma"},
+        Case{"MS Sans Serif", false, "MS Sans Serif"}, Case{"Verdana", false, "DejaVu Sans"}}) {
     SCOPED_TRACE(c.family);
     QFont f = qt::fontOf(Font{c.family, 8, c.bold});
     EXPECT_EQ(QFontInfo(f).family(), c.shown);
@@ -245,10 +248,10 @@ WindowDef sampleWindow(const char* family) {
     c.parent = parent;
     return w.add(c);
   };
-  add(ControlKind::Prompt, "?Name:Prompt", "&Name:", 4, 6, 30, 10);            // 1
-  add(ControlKind::Entry, "?Name", "", 40, 4, 60, 10);                         // 2
-  add(ControlKind::Button, "?OK", "&OK", 110, 4, 40, 14);                      // 3
-  int list = add(ControlKind::List, "?Browse:1", "", 4, 22, 150, 60);          // 4
+  add(ControlKind::Prompt, "?Name:Prompt", "&Name:", 4, 6, 30, 10);    // 1
+  add(ControlKind::Entry, "?Name", "", 40, 4, 60, 10);                 // 2
+  add(ControlKind::Button, "?OK", "&OK", 110, 4, 40, 14);              // 3
+  int list = add(ControlKind::List, "?Browse:1", "", 4, 22, 150, 60);  // 4
   w.controls[size_t(list - 1)].columns = {{"Number", 50, Align::Right, 4, Align::Left, "@n-14"},
                                           {"Name", 80, Align::Left, 2, Align::Left, "@s60"}};
   add(ControlKind::Sheet, "?CurrentTab", "", 4, 86, 150, 50);                  // 5
@@ -278,7 +281,7 @@ TEST_F(QtScreenTest, DefinitionBecomesWidgetsAtDialogUnitPlaces) {
       const char* type;
       int x, y, w, h;
     };
-    const Expect table[] = {{1, "QLabel", 4, 6, 30, 10},     {2, "QLineEdit", 40, 4, 60, 10},
+    const Expect table[] = {{1, "QLabel", 4, 6, 30, 10},        {2, "QLineEdit", 40, 4, 60, 10},
                             {3, "QPushButton", 110, 4, 40, 14}, {4, "QTreeView", 4, 22, 150, 60},
                             {5, "QTabWidget", 4, 86, 150, 50},  {8, "QLineEdit", 10, 104, 50, 10},
                             {9, "QFrame", 160, 22, 36, 40},     {10, "QLabel", 160, 70, 30, 10}};
@@ -303,7 +306,8 @@ TEST_F(QtScreenTest, DefinitionBecomesWidgetsAtDialogUnitPlaces) {
     EXPECT_EQ(list->model()->rowCount(), 2);
     EXPECT_EQ(list->model()->index(1, 1).data().toString(), "Framework");
     EXPECT_EQ(list->currentIndex().row(), 1);
-    EXPECT_TRUE(list->model()->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+    EXPECT_TRUE(list->model()->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                Qt::AlignRight);
 
     // Controls of a tab show while their tab is the sheet's current one.
     auto* sheet = qobject_cast<QTabWidget*>(screen.controlWidget(id, 5));
@@ -379,8 +383,10 @@ TEST_F(QtScreenTest, InputBecomesEvents) {
   expectNext(EventKind::Scroll, 4, -1, ScrollDown, nullptr);
   QTest::keyClick(list, Qt::Key_Up);
   expectNext(EventKind::NewSelection, 4, 1, 0, nullptr);
-  const std::pair<Qt::Key, int> keys[] = {{Qt::Key_PageDown, PageDown}, {Qt::Key_PageUp, PageUp},
-                                          {Qt::Key_Home, ScrollTop}, {Qt::Key_End, ScrollBottom}};
+  const std::pair<Qt::Key, int> keys[] = {{Qt::Key_PageDown, PageDown},
+                                          {Qt::Key_PageUp, PageUp},
+                                          {Qt::Key_Home, ScrollTop},
+                                          {Qt::Key_End, ScrollBottom}};
   for (auto [key, scroll] : keys) {
     QTest::keyClick(list, key);
     expectNext(EventKind::Scroll, 4, -1, scroll, nullptr);
@@ -509,7 +515,8 @@ TEST_F(QtScreenTest, MessageBoxBlocksOnlyTheAskingThreadAndWindow) {
     QAbstractButton* press = nullptr;
     for (QAbstractButton* b : box->buttons()) texts.push_back(b->text());
     ASSERT_EQ(texts.size(), c.texts.size());
-    for (const char* t : c.texts) EXPECT_NE(std::find(texts.begin(), texts.end(), QString(t)), texts.end()) << t;
+    for (const char* t : c.texts)
+      EXPECT_NE(std::find(texts.begin(), texts.end(), QString(t)), texts.end()) << t;
     for (QAbstractButton* b : box->buttons())
       if (b->text() == c.texts[size_t(c.press)]) press = b;
     // Only the asking window is held; the asking thread waits.
@@ -517,8 +524,9 @@ TEST_F(QtScreenTest, MessageBoxBlocksOnlyTheAskingThreadAndWindow) {
     EXPECT_TRUE(screen.content(other)->isEnabled());
     EXPECT_EQ(answer.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
     QTest::mouseClick(press, Qt::LeftButton);
-    screen.serveUntil([&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                      testing::kPatience);
+    screen.serveUntil(
+        [&] { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        testing::kPatience);
     procedure.join();
     EXPECT_EQ(answer.get(), c.answer);
     EXPECT_TRUE(screen.content(asking)->isEnabled());
