@@ -5,6 +5,7 @@
 
 #include "app/program.h"
 #include "platform/qt/qt_screen.h"
+#include "tree/ormile_window.h"
 #include "windows/procedures.h"
 
 int main(int argc, char** argv) {
@@ -17,5 +18,6 @@ int main(int argc, char** argv) {
                          }};
   app::MainOptions options;
   options.sqlParts = windows::BrowseSQLParts;
+  options.ormile = tree::Ormile;
   return app::runProgram(frontEnd, std::filesystem::current_path(), options);
 }

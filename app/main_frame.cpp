@@ -63,9 +63,9 @@ platform::FrameDef mainFrameDef() {
   f.window.maximizeBox = true;
 
   f.menu.push_back(action(MenuEntry::Kind::Exit, "E&xit", "Exit this application"));
-  // The tree window and the clause and production windows come with later work; their
-  // items are shown, disabled (command 0).
-  f.menu.push_back(menu("Ormile", {item("Ormile", 0)}));
+  // The clause and production windows come with later work; their items are shown,
+  // disabled (command 0).
+  f.menu.push_back(menu("Ormile", {item("Ormile", kCommandOrmile)}));
   f.menu.push_back(menu("SQL Parts Clauses and Components",
                         {item("SQL Parts", kCommandSqlParts), item("SQL Clauses", 0),
                          item("SQL Clauses, Components and BNF", 0)}));
@@ -163,6 +163,8 @@ void Main(windows::Session& session, const MainOptions& options) {
         screen.postToActiveChild(press);
       } else if (e.control == kCommandSqlParts && options.sqlParts) {
         startWindowProcedure(session.services(), options.sqlParts);
+      } else if (e.control == kCommandOrmile && options.ormile) {
+        startWindowProcedure(session.services(), options.ormile);
       }
     }
   }

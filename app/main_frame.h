@@ -13,6 +13,7 @@ namespace ormile::app {
 // Menu commands of the frame. An item whose window comes later has command 0, which the
 // front end shows disabled.
 constexpr int kCommandSqlParts = 101;
+constexpr int kCommandOrmile = 100;
 
 // The frame's tool bar buttons, numbered as the browse and tree windows expect them.
 enum ToolControl : int {
@@ -42,6 +43,7 @@ platform::FrameDef mainFrameDef();
 
 // The window procedures that the menu starts. Empty: the item does nothing.
 struct MainOptions {
+  std::function<void(windows::Session&)> ormile;    // "Ormile": the tree window
   std::function<void(windows::Session&)> sqlParts;  // "SQL Parts": BrowseSQLParts
   std::function<void(windows::Session&)> splash;    // at start; TreeSplash unless replaced
 };

@@ -80,10 +80,11 @@ QString withoutMnemonic(const QString& text) {
   out.reserve(text.size());
   for (qsizetype i = 0; i < text.size(); ++i) {
     if (text[i] == u'&') {
-      if (i + 1 < text.size() && text[i + 1] == u'&') {
-        out += u'&';
-        ++i;
-      }
+      // "&&" is an ampersand; so is one that marks no letter ("Header & Text").
+      bool doubled = i + 1 < text.size() && text[i + 1] == u'&';
+      bool marksNothing = i + 1 >= text.size() || text[i + 1].isSpace();
+      if (doubled || marksNothing) out += u'&';
+      if (doubled) ++i;
       continue;
     }
     out += text[i];

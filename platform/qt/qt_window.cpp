@@ -1,5 +1,9 @@
 #include "platform/qt/qt_window.h"
 
+#include <QPlainTextEdit>
+
+#include "platform/qt/flat_tree.h"
+
 #include <QApplication>
 #include <QFrame>
 #include <QHeaderView>
@@ -15,8 +19,6 @@
 
 namespace ormile::platform::qt {
 namespace {
-
-constexpr int kDisplayRole = Qt::UserRole + 1;  // a tree item's index in the shown entries
 
 Qt::Alignment alignmentOf(Align a) {
   switch (a) {
@@ -284,8 +286,20 @@ void ChildWindow::build(const ControlDef& c) {
       w = b;
       break;
     }
-    case ControlKind::Prompt:
-    case ControlKind::Display: {
+    case ControlKind::Display:
+      if (c.multiline) {
+        // A text box: several lines, read-only, scrolled rather than cut.
+        auto* t = new QPlainTextEdit(canvas_);
+        t->setReadOnly(true);
+        t->setPlainText(qs(c.text));
+        t->setVerticalScrollBarPolicy(c.vscroll ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+        t->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        t->setFocusPolicy(Qt::NoFocus);
+        w = t;
+        break;
+      }
+      [[fallthrough]];
+    case ControlKind::Prompt: {
       auto* l = new QLabel(c.kind == ControlKind::Prompt ? withoutMnemonic(qs(c.text)) : qs(c.text),
                            canvas_);
       l->setTextFormat(Qt::PlainText);
@@ -328,8 +342,27 @@ void ChildWindow::build(const ControlDef& c) {
       w = e;
       break;
     }
-    case ControlKind::List:
     case ControlKind::Tree: {
+      // The tree is drawn from the procedure's display list as it stands: no item per node.
+      auto* v = new FlatTreeView(canvas_);
+      auto send = [this, id](EventKind kind, int row, int key) {
+        if (quiet_) return;
+        Event e;
+        e.kind = kind;
+        e.control = id;
+        e.row = row;
+        e.key = key;
+        post(e);
+      };
+      v->onSelect = [send](int row) { send(EventKind::NewSelection, row, 0); };
+      v->onExpand = [send](int row) { send(EventKind::Expanded, row, 0); };
+      v->onCollapse = [send](int row) { send(EventKind::Contracted, row, 0); };
+      v->onDoubleClick = [send](int row) { send(EventKind::DoubleClick, row, 0); };
+      v->onKey = [send](int key) { send(EventKind::Key, -1, key); };
+      w = v;
+      break;
+    }
+    case ControlKind::List: {
       auto* v = new ListView;
       v->setParent(canvas_);
       v->post = post_;
@@ -341,61 +374,39 @@ void ChildWindow::build(const ControlDef& c) {
       v->setSelectionBehavior(QAbstractItemView::SelectRows);
       v->setEditTriggers(QAbstractItemView::NoEditTriggers);
       v->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-      if (c.kind == ControlKind::List) {
-        v->setRootIsDecorated(false);
-        v->setItemsExpandable(false);
-        v->setUniformRowHeights(true);
-        std::vector<int> indents;
-        std::vector<Align> aligns;
-        model->setColumnCount(int(c.columns.size()));
-        for (size_t i = 0; i < c.columns.size(); ++i) {
-          auto* head = new QStandardItem(qs(c.columns[i].title));
-          head->setTextAlignment(alignmentOf(c.columns[i].titleAlign));
-          model->setHorizontalHeaderItem(int(i), head);
-          indents.push_back(base_.px(c.columns[i].indent));
-          aligns.push_back(c.columns[i].align);
-        }
-        v->setItemDelegate(new IndentDelegate(indents, aligns, v));
-        v->header()->setStretchLastSection(false);
-        v->header()->setSectionsMovable(false);
-        for (size_t i = 0; i < c.columns.size(); ++i)
-          v->header()->resizeSection(int(i), base_.px(c.columns[i].width));
-        if (c.columns.empty()) v->setHeaderHidden(true);
-      } else {
-        v->setHeaderHidden(true);
-        QObject::connect(v, &QTreeView::expanded, v, [this, id](const QModelIndex& i) {
-          if (quiet_) return;
-          Event e;
-          e.kind = EventKind::Expanded;
-          e.control = id;
-          e.row = i.data(kDisplayRole).toInt();
-          post(e);
-        });
-        QObject::connect(v, &QTreeView::collapsed, v, [this, id](const QModelIndex& i) {
-          if (quiet_) return;
-          Event e;
-          e.kind = EventKind::Contracted;
-          e.control = id;
-          e.row = i.data(kDisplayRole).toInt();
-          post(e);
-        });
+      v->setRootIsDecorated(false);
+      v->setItemsExpandable(false);
+      v->setUniformRowHeights(true);
+      std::vector<int> indents;
+      std::vector<Align> aligns;
+      model->setColumnCount(int(c.columns.size()));
+      for (size_t i = 0; i < c.columns.size(); ++i) {
+        auto* head = new QStandardItem(qs(c.columns[i].title));
+        head->setTextAlignment(alignmentOf(c.columns[i].titleAlign));
+        model->setHorizontalHeaderItem(int(i), head);
+        indents.push_back(base_.px(c.columns[i].indent));
+        aligns.push_back(c.columns[i].align);
       }
-      bool tree = c.kind == ControlKind::Tree;
+      v->setItemDelegate(new IndentDelegate(indents, aligns, v));
+      v->header()->setStretchLastSection(false);
+      v->header()->setSectionsMovable(false);
+      for (size_t i = 0; i < c.columns.size(); ++i)
+        v->header()->resizeSection(int(i), base_.px(c.columns[i].width));
+      if (c.columns.empty()) v->setHeaderHidden(true);
       QObject::connect(v->selectionModel(), &QItemSelectionModel::currentChanged, v,
-                       [this, id, tree](const QModelIndex& now, const QModelIndex&) {
+                       [this, id](const QModelIndex& now, const QModelIndex&) {
                          if (quiet_ || !now.isValid()) return;
                          Event e;
                          e.kind = EventKind::NewSelection;
                          e.control = id;
-                         e.row =
-                             tree ? now.siblingAtColumn(0).data(kDisplayRole).toInt() : now.row();
+                         e.row = now.row();
                          post(e);
                        });
-      QObject::connect(v, &QTreeView::doubleClicked, v, [this, id, tree](const QModelIndex& i) {
+      QObject::connect(v, &QTreeView::doubleClicked, v, [this, id](const QModelIndex& i) {
         Event e;
         e.kind = EventKind::DoubleClick;
         e.control = id;
-        e.row = tree ? i.siblingAtColumn(0).data(kDisplayRole).toInt() : i.row();
+        e.row = i.row();
         post(e);
       });
       w = v;
@@ -490,6 +501,8 @@ void ChildWindow::setText(int control, const std::string& text) {
     b->setText(t);
   } else if (auto* l = qobject_cast<QLabel*>(c->widget)) {
     l->setText(c->def.kind == ControlKind::Prompt ? withoutMnemonic(t) : t);
+  } else if (auto* box = qobject_cast<QPlainTextEdit*>(c->widget)) {
+    box->setPlainText(t);
   } else if (c->def.kind == ControlKind::Tab) {
     for (auto& s : controls_)
       if (s.def.id == c->sheet) static_cast<QTabWidget*>(s.widget)->setTabText(c->tabIndex, t);
@@ -562,38 +575,10 @@ void ChildWindow::showList(int control, const std::vector<std::vector<std::strin
 
 void ChildWindow::showTree(int control, const std::vector<TreeEntry>& entries, int selected) {
   Control* c = find(control);
-  if (!c || !c->model) return;
+  if (!c || c->def.kind != ControlKind::Tree) return;
   quiet_ = true;
-  auto* view = static_cast<QTreeView*>(c->widget);
-  QStandardItemModel* m = c->model;
-  m->clear();
-  m->setColumnCount(1);
-  // Items by depth: an entry of depth d hangs under the last entry of depth d - 1.
-  std::vector<QStandardItem*> parents{m->invisibleRootItem()};
-  std::vector<std::pair<QStandardItem*, bool>> expand;  // item, expanded
-  QStandardItem* selectedItem = nullptr;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const TreeEntry& e = entries[i];
-    int depth = std::max(1, std::abs(e.depth));
-    if (size_t(depth) > parents.size()) depth = int(parents.size());
-    parents.resize(size_t(depth));
-    auto* item = new QStandardItem(qs(e.text));
-    item->setData(int(i), kDisplayRole);
-    if (!e.icon.empty()) item->setIcon(drawIcon(e.icon));
-    parents.back()->appendRow(item);
-    parents.push_back(item);
-    if (e.depth < 0) {
-      // Collapsed with children not shown: a placeholder keeps its box.
-      auto* hole = new QStandardItem;
-      hole->setData(-1, kDisplayRole);
-      item->appendRow(hole);
-    }
-    expand.push_back({item, e.depth > 0});
-    if (int(i) == selected) selectedItem = item;
-  }
-  for (auto& [item, open] : expand)
-    if (item->hasChildren() && open) view->expand(item->index());
-  if (selectedItem) view->setCurrentIndex(selectedItem->index());
+  static_cast<FlatTreeView*>(c->widget)->setEntries(
+      std::make_shared<const std::vector<TreeEntry>>(entries), selected);
   quiet_ = false;
 }
 

@@ -5,27 +5,38 @@
 
 #include <QFontInfo>
 #include <QLabel>
+#include <QListView>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "app/main_frame.h"
 #include "app/program.h"
 #include "app/tree_splash.h"
+#include "bnf/element_extraction.h"
+#include "bnf/structure_rows.h"
 #include "platform/ini_file.h"
 #include "platform/procedure.h"
+#include "platform/qt/flat_tree.h"
 #include "platform/qt/qt_screen.h"
 #include "platform/qt/qt_support.h"
 #include "platform/settings.h"
 #include "tests/qt/qt_helpers.h"
+#include "tests/support/test_support.h"
+#include "tools/grammar_import.h"
+#include "tree/ormile_window.h"
 
 namespace ormile::app {
 namespace {
@@ -411,6 +422,65 @@ TEST_F(ProgramTest, SplashClosesWhenAnotherWindowTakesFocusOrAfterFiveSeconds) {
     EXPECT_TRUE(screen.serveUntil([&] { return subWindowNamed(frame, "TreeSplash") == nullptr; },
                                   kPatience));
   });
+  EXPECT_EQ(status, 0);
+}
+
+TEST_F(ProgramTest, TreeWindowFromTheMenuShowsBothTreesOfTheRealGrammar) {
+  {  // the grammar with its elements and structure rows, as ormile-tool would make them
+    std::ifstream in(ORMILE_SQL99_BNF);
+    ASSERT_TRUE(in) << ORMILE_SQL99_BNF;
+    std::stringstream text;
+    text << in.rdbuf();
+    test::RecordingAnswerer quiet;
+    base::MessageService messages(quiet);
+    data::Session s(dir, messages);
+    auto report = tool::importGrammar(s, messages, tool::parseGrammar(text.str()), {});
+    ASSERT_TRUE(report.ok) << report.error;
+    bnf::MakeBNFElementsForPart(s, messages, report.partId);
+    bnf::MakeStructureRows(s, messages, report.partId);
+  }
+  MainOptions options = noSplash();
+  options.ormile = tree::Ormile;
+  int status = run(
+      [&](QtScreen& screen, QMainWindow* frame) {
+        QAction* item = menuItem(frame, "Ormile", "Ormile");
+        ASSERT_NE(item, nullptr);
+        item->trigger();
+        QMdiSubWindow* sub = nullptr;
+        ASSERT_TRUE(
+            screen.serveUntil([&] { return (sub = subWindowNamed(frame, "Ormile")); }, kPatience));
+        EXPECT_EQ(sub->windowTitle(), "Ormile");
+        std::vector<qt::FlatTreeView*> trees;
+        for (QListView* v : sub->findChildren<QListView*>())
+          if (auto* t = dynamic_cast<qt::FlatTreeView*>(v)) trees.push_back(t);
+        ASSERT_EQ(trees.size(), 2u);
+        auto rows = [](qt::FlatTreeView* t) { return t->model()->rowCount(); };
+        // The explosion list is the first tree of the definition, the where-used list the second.
+        qt::FlatTreeView* explosion = trees[0];
+        qt::FlatTreeView* whereUsed = trees[1];
+        ASSERT_TRUE(screen.serveUntil([&] { return rows(explosion) > 0; }, kPatience));
+        int roots = rows(explosion);
+        QPushButton* explodeAll = nullptr;
+        for (QPushButton* b : sub->findChildren<QPushButton*>())
+          if (b->text() == "Explode &All") explodeAll = b;
+        ASSERT_NE(explodeAll, nullptr);
+        explodeAll->click();
+        ASSERT_TRUE(screen.serveUntil([&] { return rows(explosion) > 50 * roots; }, kPatience));
+        EXPECT_TRUE(screen.serveUntil([&] { return !explodeAll->isEnabled(); }, kPatience));
+        explosion->setCurrentIndex(explosion->model()->index(3, 0));
+        screen.serveUntil([] { return false; }, std::chrono::milliseconds(300));
+        shoot(sub, "ormile_explosion");
+        QTabWidget* tabs = sub->findChild<QTabWidget*>();
+        ASSERT_NE(tabs, nullptr);
+        tabs->setCurrentIndex(1);
+        whereUsed->setFocus();
+        QTest::keyClick(whereUsed, Qt::Key_Down, Qt::ShiftModifier);  // Explode All of this tree
+        ASSERT_TRUE(screen.serveUntil([&] { return rows(whereUsed) > 700000; }, kPatience));
+        whereUsed->setCurrentIndex(whereUsed->model()->index(2, 0));
+        screen.serveUntil([] { return false; }, std::chrono::milliseconds(300));
+        shoot(sub, "ormile_where_used");
+      },
+      options);
   EXPECT_EQ(status, 0);
 }
 

@@ -83,7 +83,7 @@ TEST_F(QtScreenTest, FrameMenuAsDesigned) {
   };
   const std::vector<Entry> bar = {
       {"E&xit", "Exit this application", {}},
-      {"Ormile", "", {{"Ormile", "", false}}},
+      {"Ormile", "", {{"Ormile", "", true}}},
       {"SQL Parts Clauses and Components",
        "",
        {{"SQL Parts", "", true},
@@ -262,6 +262,19 @@ WindowDef sampleWindow(const char* family) {
   int bold = add(ControlKind::Display, "?Count", "12", 160, 70, 30, 10, one);  // 10
   w.controls[size_t(bold - 1)].font = {"Verdana", 10, true};
   return w;
+}
+
+TEST(QtText, PromptsLoseTheirMnemonicMarksOnly) {
+  struct Case {
+    const char* text;
+    const char* shown;
+  } cases[] = {{"&Insert", "Insert"},
+               {"Co&llapse All", "Collapse All"},
+               {"Fish && Chips", "Fish & Chips"},
+               {"BNF Header & Text", "BNF Header & Text"},  // marks no letter: it is text
+               {"Trailing &", "Trailing &"}};
+  for (const auto& c : cases)
+    EXPECT_EQ(qt::withoutMnemonic(QString::fromUtf8(c.text)).toStdString(), c.shown) << c.text;
 }
 
 TEST_F(QtScreenTest, DefinitionBecomesWidgetsAtDialogUnitPlaces) {
