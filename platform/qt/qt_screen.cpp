@@ -31,9 +31,11 @@ using qt::qs;
 
 namespace {
 
-// A child window of the frame: the close box asks the procedure (which closes the window
-// when it is ready to), and moves, resizes and state changes are reported.
-class SubWindow : public QMdiSubWindow {
+// A window whose close box asks the procedure (which closes the window when it is ready
+// to), and whose moves, resizes and state changes are reported: the frame's child windows
+// and the frame itself.
+template <class Base>
+class ReportingWindow : public Base {
  public:
   std::function<void()> onClose;
   std::function<void()> onPlacement;
@@ -41,50 +43,25 @@ class SubWindow : public QMdiSubWindow {
 
  protected:
   void closeEvent(QCloseEvent* e) override {
-    if (allowClose) return QMdiSubWindow::closeEvent(e);
+    if (allowClose) return Base::closeEvent(e);
     e->ignore();
     if (onClose) onClose();
   }
   void moveEvent(QMoveEvent* e) override {
-    QMdiSubWindow::moveEvent(e);
+    Base::moveEvent(e);
     if (onPlacement) onPlacement();
   }
   void resizeEvent(QResizeEvent* e) override {
-    QMdiSubWindow::resizeEvent(e);
+    Base::resizeEvent(e);
     if (onPlacement) onPlacement();
   }
   void changeEvent(QEvent* e) override {
-    QMdiSubWindow::changeEvent(e);
+    Base::changeEvent(e);
     if (e->type() == QEvent::WindowStateChange && onPlacement) onPlacement();
   }
 };
-
-// The application frame, with the same contract for closing and placement.
-class FrameWindow : public QMainWindow {
- public:
-  std::function<void()> onClose;
-  std::function<void()> onPlacement;
-  bool allowClose = false;
-
- protected:
-  void closeEvent(QCloseEvent* e) override {
-    if (allowClose) return QMainWindow::closeEvent(e);
-    e->ignore();
-    if (onClose) onClose();
-  }
-  void moveEvent(QMoveEvent* e) override {
-    QMainWindow::moveEvent(e);
-    if (onPlacement) onPlacement();
-  }
-  void resizeEvent(QResizeEvent* e) override {
-    QMainWindow::resizeEvent(e);
-    if (onPlacement) onPlacement();
-  }
-  void changeEvent(QEvent* e) override {
-    QMainWindow::changeEvent(e);
-    if (e->type() == QEvent::WindowStateChange && onPlacement) onPlacement();
-  }
-};
+using SubWindow = ReportingWindow<QMdiSubWindow>;
+using FrameWindow = ReportingWindow<QMainWindow>;
 
 bool samePlacement(const PlacementState& a, const PlacementState& b) {
   return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height &&
