@@ -29,7 +29,7 @@ struct MenuEntry {
   std::string text;       // "E&xit", "SQL Parts"
   std::string statusTip;  // shown in the first status-bar section under the mouse
   int command = 0;
-  bool windowList = false;  // a menu that also lists the open child windows
+  bool windowList = false;         // a menu that also lists the open child windows
   std::vector<MenuEntry> entries;  // a menu's items
 };
 
@@ -82,8 +82,8 @@ class Screen {
   virtual void selectTab(WindowId window, int sheet, int tab) = 0;
   // A list shows exactly `rows` (one page, cells already formatted), `selected` highlighted
   // (-1: none). The list scrolls by asking (Scroll events); the procedure answers with pages.
-  virtual void showList(WindowId window, int control, const std::vector<std::vector<std::string>>& rows,
-                        int selected) = 0;
+  virtual void showList(WindowId window, int control,
+                        const std::vector<std::vector<std::string>>& rows, int selected) = 0;
   // A tree list shows `entries` in display order, `selected` highlighted.
   virtual void showTree(WindowId window, int control, const std::vector<TreeEntry>& entries,
                         int selected) = 0;
@@ -96,6 +96,11 @@ class Screen {
   virtual void setToolEnabled(WindowId window, int control, bool enabled) = 0;
   virtual void setToolVisible(WindowId window, int control, bool visible) = 0;
   virtual void setToolTip(WindowId window, int control, const std::string& tip) = 0;
+  // Enables or disables the pop-up menu item `name` of a control (all start enabled).
+  virtual void setPopupEnabled(WindowId window, int control, const std::string& name,
+                               bool enabled) {
+    (void)window, (void)control, (void)name, (void)enabled;
+  }
 
   // The active child window and its queue, or {0, nullptr} when the frame itself is active.
   // Read by the frame to pass a tool bar press on.

@@ -46,12 +46,20 @@ struct Column {
   std::string picture;  // "@n-14", "@s60", "@d4"
 };
 
+// An item of a control's pop-up menu (right mouse button). Chosen, it comes back as an
+// Accepted event of the control with `text` set to the item's name. An empty text is a
+// separator.
+struct PopupItem {
+  std::string text;  // "Explode &All\tShft Dn": a tab puts the key's name at the right edge
+  std::string name;  // "ExpandAll"
+};
+
 struct ControlDef {
   int id = 0;  // control number: 1, 2, ... in definition order unless the window says otherwise
   std::string label;  // "?Browse:1", "?STD:PartName"
   ControlKind kind = ControlKind::Button;
-  std::string text;     // caption; UTF-8
-  std::string picture;  // for entries, displays
+  std::string text;                                       // caption; UTF-8
+  std::string picture;                                    // for entries, displays
   int x = 0, y = 0, width = kNatural, height = kNatural;  // dialog units
   int parent = 0;  // the Tab control that holds it; 0: the window
   Font font;
@@ -63,10 +71,11 @@ struct ControlDef {
   bool transparent = false;
   bool hidden = false;
   bool disabled = false;
-  bool rightBorder = true;  // list columns
-  bool multiline = false;   // a display shown as a text box of several lines
-  bool vscroll = false;     // with a vertical scroll bar
+  bool rightBorder = true;      // list columns
+  bool multiline = false;       // a display shown as a text box of several lines
+  bool vscroll = false;         // with a vertical scroll bar
   std::vector<Column> columns;  // lists
+  std::vector<PopupItem> popup;
 };
 
 struct WindowDef {

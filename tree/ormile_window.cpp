@@ -43,6 +43,27 @@ ControlDef control(const char* label, ControlKind kind, const char* text, int x,
   return c;
 }
 
+// The pop-up menu of both tree lists, in its order; "\t" puts the key at the right edge.
+const std::vector<platform::PopupItem>& treePopup() {
+  static const std::vector<platform::PopupItem> items = {
+      {"&Refresh Node", "RefreshNode"},
+      {"Refresh &Tree", "RefreshTree"},
+      {"", ""},
+      {"&Insert", "Insert"},
+      {"&Change", "Change"},
+      {"&Delete", "Delete"},
+      {"&View", "View"},
+      {"", ""},
+      {"&Select", "Select"},
+      {"", ""},
+      {"Explode &All\tShft Dn", "ExpandAll"},
+      {"&Explode Node", "ExpandNode"},
+      {"C&ollapse Node", "ContractNode"},
+      {"Co&llapse All\tShft Up", "ContractAll"},
+  };
+  return items;
+}
+
 platform::WindowDef ormileDefinition() {
   platform::WindowDef w;
   w.procedure = "Ormile";
@@ -78,6 +99,7 @@ platform::WindowDef ormileDefinition() {
   list1.columns = {
       {"SQL BNF Header", 199, platform::Align::Left, 0, platform::Align::Left, "@s60"}};
   list1.vscroll = true;
+  list1.popup = treePopup();
   add(list1, tab1);
   add(control("?EXPAND:2", ControlKind::Button, "Explode &All", 5, 178, 55, 12, true), tab1);
   add(control("?CONTRACT:2", ControlKind::Button, "Co&llapse All", 64, 178, 55, 12, true), tab1);
@@ -89,6 +111,7 @@ platform::WindowDef ormileDefinition() {
   ControlDef list2 = control("?TREELIST:2", ControlKind::Tree, "", 7, 24, 231, 148, true);
   list2.columns = {{"SQL Component", 173, platform::Align::Left, 0, platform::Align::Left, "@s60"}};
   list2.vscroll = true;
+  list2.popup = treePopup();
   add(list2, tab2);
   add(control("?CONTRACT", ControlKind::Button, "Co&llapse All", 125, 176, 55, 12, true), tab2);
   add(control("?EXPANDNODE:2", ControlKind::Button, "Explode &Node", 6, 176, 55, 12, true), tab2);
@@ -205,6 +228,8 @@ class OrmileWindow : public windows::WindowProcedure {
 
   void accepted(const platform::Event& e) override {
     auto is = [&](const char* label) { return e.control == control(label); };
+    if ((is("?TREELIST") || is("?TREELIST:2")) && !e.text.empty())
+      return popup(is("?TREELIST:2"), e.text);
     if (is("?CLOSE")) return finish();
     if (is("?EXPAND:2")) return act(false, [](TreeList& t) { t.explodeAll(); });
     if (is("?CONTRACT:2")) return act(false, [](TreeList& t) { t.collapseAll(); });
@@ -227,6 +252,17 @@ class OrmileWindow : public windows::WindowProcedure {
   void act(bool where, const std::function<void(TreeList&)>& op) {
     op(tree(where));
     show(where);
+  }
+
+  // An item of a tree's pop-up menu, by name.
+  void popup(bool where, const std::string& item) {
+    if (item == "RefreshNode") return act(where, [](TreeList& t) { t.refreshNode(t.selected()); });
+    if (item == "RefreshTree") return act(where, [](TreeList& t) { t.refreshTree(); });
+    if (item == "ExpandAll") return act(where, [](TreeList& t) { t.explodeAll(); });
+    if (item == "ExpandNode") return act(where, [](TreeList& t) { t.explodeNode(t.selected()); });
+    if (item == "ContractNode") return act(where, [](TreeList& t) { t.collapse(t.selected()); });
+    if (item == "ContractAll") return act(where, [](TreeList& t) { t.collapseAll(); });
+    // Insert, Change, Delete, View, Select: no level of either tree permits them.
   }
 
   void key(bool where, int code) {
@@ -313,10 +349,12 @@ class OrmileWindow : public windows::WindowProcedure {
       screen().setEnabled(id(), control("?EXPAND:2"), !t.exploded());
       screen().setEnabled(id(), control("?CONTRACT:2"), !t.collapsed());
     }
-    if (t.selected() >= 0)
-      showSelection(where, t.selected());
-    else
-      showSelection(where, -1);
+    showSelection(where, t.selected());
+    int list = control(listLabel(where));
+    for (const char* request : {"Insert", "Change", "Delete", "View", "Select"})
+      screen().setPopupEnabled(id(), list, request, false);
+    screen().setPopupEnabled(id(), list, "ExpandAll", !t.exploded());
+    screen().setPopupEnabled(id(), list, "ContractAll", !t.collapsed());
     updateTools();
   }
 

@@ -590,6 +590,39 @@ std::string HeadlessScreen::text(WindowId id, const std::string& label) const {
   return c ? c->text : std::string();
 }
 
+void HeadlessScreen::setPopupEnabled(WindowId id, int control, const std::string& name,
+                                     bool enabled) {
+  std::lock_guard lock(mutex_);
+  if (Window* w = window(id); w && w->controls.count(control))
+    w->controls[control].popupEnabled[name] = enabled;
+  changed();
+}
+
+bool HeadlessScreen::popupEnabled(WindowId id, const std::string& label,
+                                  const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  const Control* c = control(id, label);
+  if (!c) return false;
+  bool there = false;
+  for (const PopupItem& item : c->def.popup) there |= item.name == name && !item.text.empty();
+  auto it = c->popupEnabled.find(name);
+  return there && (it == c->popupEnabled.end() || it->second);
+}
+
+bool HeadlessScreen::choosePopup(WindowId id, const std::string& label, const std::string& name) {
+  if (!popupEnabled(id, label, name)) return false;
+  std::lock_guard lock(mutex_);
+  Window* w = window(id);
+  const Control* c = control(id, label);
+  if (!w || !c || !c->enabled || !c->visible || w->disabledBy > 0) return false;
+  Event e;
+  e.kind = EventKind::Accepted;
+  e.window = id;
+  e.control = c->def.id;
+  e.text = name;
+  return postLocked(*w, e);
+}
+
 bool HeadlessScreen::enabled(WindowId id, const std::string& label) const {
   std::lock_guard lock(mutex_);
   const Control* c = control(id, label);

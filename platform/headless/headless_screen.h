@@ -51,6 +51,8 @@ class HeadlessScreen : public Screen {
   void setToolEnabled(WindowId window, int control, bool enabled) override;
   void setToolVisible(WindowId window, int control, bool visible) override;
   void setToolTip(WindowId window, int control, const std::string& tip) override;
+  void setPopupEnabled(WindowId window, int control, const std::string& name,
+                       bool enabled) override;
   std::pair<WindowId, EventQueue*> activeChild() override;
   bool postToActiveChild(Event event) override;
   void closeChildren() override;
@@ -108,6 +110,10 @@ class HeadlessScreen : public Screen {
   std::string caption(WindowId window) const;
   std::string text(WindowId window, const std::string& label) const;
   bool enabled(WindowId window, const std::string& label) const;
+  // A pop-up menu item of a control: whether it is there and enabled; choosing it posts what
+  // a real menu posts (false when the item is missing or disabled).
+  bool popupEnabled(WindowId window, const std::string& label, const std::string& name) const;
+  bool choosePopup(WindowId window, const std::string& label, const std::string& name);
   bool visible(WindowId window, const std::string& label) const;
   std::string focusLabel(WindowId window) const;
   Rows rows(WindowId window, const std::string& label) const;
@@ -142,6 +148,7 @@ class HeadlessScreen : public Screen {
     int selected = -1;
     std::vector<TreeEntry> tree;
     int tab = 0;
+    std::map<std::string, bool> popupEnabled;  // items switched off or on by name
   };
   struct Tool {
     bool enabled = false;

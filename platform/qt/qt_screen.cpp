@@ -744,6 +744,13 @@ void QtScreen::setEnabled(WindowId window, int control, bool enabled) {
   });
 }
 
+void QtScreen::setPopupEnabled(WindowId window, int control, const std::string& name,
+                               bool enabled) {
+  d_->run([this, window, control, name, enabled] {
+    if (ChildWindow* c = d_->child(window)) c->setPopupEnabled(control, name, enabled);
+  });
+}
+
 void QtScreen::setVisible(WindowId window, int control, bool visible) {
   d_->run([this, window, control, visible] {
     if (ChildWindow* c = d_->child(window)) c->setVisible(control, visible);

@@ -39,6 +39,8 @@ class QtScreen final : public Screen {
   void setPlacement(WindowId window, const PlacementState& placement) override;
   void setText(WindowId window, int control, const std::string& text) override;
   void setEnabled(WindowId window, int control, bool enabled) override;
+  void setPopupEnabled(WindowId window, int control, const std::string& name,
+                       bool enabled) override;
   void setVisible(WindowId window, int control, bool visible) override;
   void setFocus(WindowId window, int control) override;
   void selectTab(WindowId window, int sheet, int tab) override;

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_window.h"
 
+#include <QMenu>
 #include <QPlainTextEdit>
 
 #include "platform/qt/flat_tree.h"
@@ -359,6 +360,12 @@ void ChildWindow::build(const ControlDef& c) {
       v->onCollapse = [send](int row) { send(EventKind::Contracted, row, 0); };
       v->onDoubleClick = [send](int row) { send(EventKind::DoubleClick, row, 0); };
       v->onKey = [send](int key) { send(EventKind::Key, -1, key); };
+      if (!c.popup.empty()) {
+        v->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(v, &QWidget::customContextMenuRequested, v, [this, v, id](QPoint at) {
+          popupMenu(id, v->viewport()->mapToGlobal(at));
+        });
+      }
       w = v;
       break;
     }
@@ -571,6 +578,32 @@ void ChildWindow::showList(int control, const std::vector<std::vector<std::strin
   else
     view->selectionModel()->clearCurrentIndex(), view->clearSelection();
   quiet_ = false;
+}
+
+void ChildWindow::setPopupEnabled(int control, const std::string& name, bool enabled) {
+  if (Control* c = find(control)) c->popupEnabled[name] = enabled;
+}
+
+void ChildWindow::popupMenu(int control, QPoint at) {
+  Control* c = find(control);
+  if (!c) return;
+  QMenu menu;
+  for (const PopupItem& item : c->def.popup) {
+    if (item.text.empty()) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* a = menu.addAction(qs(item.text));
+    auto it = c->popupEnabled.find(item.name);
+    a->setEnabled(it == c->popupEnabled.end() || it->second);
+    a->setData(qs(item.name));
+  }
+  if (QAction* chosen = menu.exec(at)) {
+    Event e;
+    e.control = control;
+    e.text = u8(chosen->data().toString());
+    post(e);
+  }
 }
 
 void ChildWindow::showTree(int control, const std::vector<TreeEntry>& entries, int selected) {

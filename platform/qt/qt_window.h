@@ -45,6 +45,7 @@ class ChildWindow {
   void selectTab(int sheet, int tab);
   void showList(int control, const std::vector<std::vector<std::string>>& rows, int selected);
   void showTree(int control, const std::vector<TreeEntry>& entries, int selected);
+  void setPopupEnabled(int control, const std::string& name, bool enabled);
   void setTimer(int hundredths);
   QTimer* timer() const { return timer_; }
 
@@ -61,10 +62,11 @@ class ChildWindow {
   struct Control {
     ControlDef def;
     QWidget* widget = nullptr;
-    QStandardItemModel* model = nullptr;  // lists and trees
-    bool shown = true;                    // as the procedure set it
-    int sheet = 0;                        // for a Tab: its sheet's id
-    int tabIndex = -1;                    // for a Tab: its page in the sheet
+    QStandardItemModel* model = nullptr;       // lists and trees
+    bool shown = true;                         // as the procedure set it
+    int sheet = 0;                             // for a Tab: its sheet's id
+    int tabIndex = -1;                         // for a Tab: its page in the sheet
+    std::map<std::string, bool> popupEnabled;  // pop-up items switched off or on by name
   };
   Control* find(int id);
   const Control* owning(const QWidget* w) const;
@@ -73,6 +75,7 @@ class ChildWindow {
   bool onCurrentTab(const Control& c) const;
   QRect designedRect(const ControlDef& c, QWidget* w) const;
   void post(Event e) const { post_(std::move(e)); }
+  void popupMenu(int control, QPoint at);
   void highlight(const Control* c);
   void placeHighlight();
 

@@ -110,6 +110,17 @@ TEST_F(OrmileWindowTest, ExplodeAllAndTheCutLinkShowItsRecursionTarget) {
   post(w, EventKind::NewSelection, "?TREELIST", 1);
   EXPECT_EQ(screen_.text(w, "?XRECURNAME"), "");
   EXPECT_EQ(screen_.text(w, "?X:BNF_TEXT"), "<two> <three>");
+  // The pop-up menu: no request is permitted; explode all is off while exploded.
+  for (const char* off : {"Insert", "Change", "Delete", "View", "Select", "ExpandAll"})
+    EXPECT_FALSE(screen_.popupEnabled(w, "?TREELIST", off)) << off;
+  EXPECT_TRUE(screen_.popupEnabled(w, "?TREELIST", "ContractAll"));
+  ASSERT_TRUE(screen_.choosePopup(w, "?TREELIST", "ContractAll"));
+  ASSERT_TRUE(screen_.waitIdle());
+  EXPECT_EQ(shown(w, "?TREELIST"), std::vector<std::string>{"-1 <one>"});
+  EXPECT_FALSE(screen_.popupEnabled(w, "?TREELIST", "ContractAll"));
+  EXPECT_TRUE(screen_.popupEnabled(w, "?TREELIST", "ExpandAll"));
+  ASSERT_TRUE(screen_.choosePopup(w, "?TREELIST", "ExpandAll"));
+  ASSERT_TRUE(screen_.waitIdle());
   // Collapsing a node ends the exploded state.
   post(w, EventKind::Contracted, "?TREELIST", 0);
   EXPECT_TRUE(screen_.enabled(w, "?EXPAND:2"));
