@@ -16,7 +16,8 @@ int absDepth(int d) {
 
 class FlatTreeDelegate : public QStyledItemDelegate {
  public:
-  explicit FlatTreeDelegate(const FlatTreeView* view) : QStyledItemDelegate(nullptr), view_(view) {}
+  // Owned by its view.
+  explicit FlatTreeDelegate(FlatTreeView* view) : QStyledItemDelegate(view), view_(view) {}
 
   void paint(QPainter* p, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
