@@ -464,6 +464,8 @@ TEST_F(ProgramTest, TreeWindowFromTheMenuShowsBothTreesOfTheRealGrammar) {
         for (QPushButton* b : sub->findChildren<QPushButton*>())
           if (b->text() == "Explode &All") explodeAll = b;
         ASSERT_NE(explodeAll, nullptr);
+        EXPECT_TRUE(explodeAll->font().bold()) << "the tree window's buttons are bold";
+        EXPECT_TRUE(QFontInfo(explodeAll->font()).bold());
         explodeAll->click();
         ASSERT_TRUE(screen.serveUntil([&] { return rows(explosion) > 50 * roots; }, kPatience));
         EXPECT_TRUE(screen.serveUntil([&] { return !explodeAll->isEnabled(); }, kPatience));
