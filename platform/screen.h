@@ -87,6 +87,11 @@ class Screen {
   // A tree list shows `entries` in display order, `selected` highlighted.
   virtual void showTree(WindowId window, int control, const std::vector<TreeEntry>& entries,
                         int selected) = 0;
+  // Highlights entry `selected` of the tree list last shown, without sending its entries
+  // again. Front ends that keep no list of their own may ignore it.
+  virtual void selectTreeEntry(WindowId window, int control, int selected) {
+    (void)window, (void)control, (void)selected;
+  }
   // The window's timer: a Timer event every `hundredths` hundredths of a second; 0 stops it.
   virtual void setTimer(WindowId window, int hundredths) = 0;
   virtual void setWaitCursor(WindowId window, bool wait) = 0;

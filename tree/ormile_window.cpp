@@ -332,11 +332,18 @@ class OrmileWindow : public windows::WindowProcedure {
   // Pushes a tree's list and the states that follow from it.
   void show(bool where) {
     TreeList& t = tree(where);
-    std::vector<platform::TreeEntry> entries;
-    entries.reserve(t.entries().size());
-    for (int i = 0; i < int(t.entries().size()); ++i)
-      entries.push_back({base::cp1252ToUtf8(t.text(i)), t.entries()[size_t(i)].depth, {}});
-    screen().showTree(id(), control(listLabel(where)), entries, t.selected());
+    uint64_t& shown = shownGeneration_[where ? 1 : 0];
+    if (shown == t.generation()) {
+      // Only the selection moved: a list of hundreds of thousands of nodes is not sent again.
+      screen().selectTreeEntry(id(), control(listLabel(where)), t.selected());
+    } else {
+      std::vector<platform::TreeEntry> entries;
+      entries.reserve(t.entries().size());
+      for (int i = 0; i < int(t.entries().size()); ++i)
+        entries.push_back({base::cp1252ToUtf8(t.text(i)), t.entries()[size_t(i)].depth, {}});
+      screen().showTree(id(), control(listLabel(where)), entries, t.selected());
+      shown = t.generation();
+    }
     if (where) {
       screen().setEnabled(id(), control("?CONTRACT"), !t.collapsed());
       // No level permits a request: after a selection the buttons are off; before one, and on
@@ -430,6 +437,7 @@ class OrmileWindow : public windows::WindowProcedure {
   TreeList whereUsed_;
   int32_t type_ = 0;
   bool whereUsedShown_ = false;  // the tool bar acts on the tree of the shown tab
+  uint64_t shownGeneration_[2] = {~uint64_t(0), ~uint64_t(0)};  // the lists last sent
 };
 
 }  // namespace

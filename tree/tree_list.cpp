@@ -210,6 +210,7 @@ void TreeList::endBatch() {
 }
 
 void TreeList::afterChange() {
+  ++generation_;
   if (entries_.empty()) {
     selected_ = -1;
   } else {

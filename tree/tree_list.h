@@ -106,6 +106,8 @@ class TreeList {
   bool exploded() const { return exploded_; }
   bool collapsed() const { return collapsed_; }
   const RowPool& pool() const { return pool_; }
+  // Changes with every change of the display list (not of the selection alone).
+  uint64_t generation() const { return generation_; }
 
   // Loads the roots, every node collapsed.
   void loadRoots();
@@ -166,6 +168,7 @@ class TreeList {
   std::vector<Node> nodes_;
   std::vector<Entry> entries_;
   int selected_ = -1;
+  uint64_t generation_ = 0;
   bool exploded_ = false;
   bool collapsed_ = false;
   std::function<void(int)> hook_;

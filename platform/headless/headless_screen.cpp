@@ -590,6 +590,13 @@ std::string HeadlessScreen::text(WindowId id, const std::string& label) const {
   return c ? c->text : std::string();
 }
 
+void HeadlessScreen::selectTreeEntry(WindowId id, int control, int selected) {
+  std::lock_guard lock(mutex_);
+  if (Window* w = window(id); w && w->controls.count(control))
+    w->controls[control].selected = selected;
+  changed();
+}
+
 void HeadlessScreen::setPopupEnabled(WindowId id, int control, const std::string& name,
                                      bool enabled) {
   std::lock_guard lock(mutex_);

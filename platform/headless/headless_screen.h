@@ -53,6 +53,7 @@ class HeadlessScreen : public Screen {
   void setToolTip(WindowId window, int control, const std::string& tip) override;
   void setPopupEnabled(WindowId window, int control, const std::string& name,
                        bool enabled) override;
+  void selectTreeEntry(WindowId window, int control, int selected) override;
   std::pair<WindowId, EventQueue*> activeChild() override;
   bool postToActiveChild(Event event) override;
   void closeChildren() override;

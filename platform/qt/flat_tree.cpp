@@ -130,6 +130,14 @@ void FlatTreeView::setEntries(TreeEntries entries, int selected) {
   quiet_ = false;
 }
 
+void FlatTreeView::selectEntry(int selected) {
+  if (selected < 0 || selected >= model_.rowCount()) return;
+  quiet_ = true;
+  setCurrentIndex(model_.index(selected));
+  scrollTo(model_.index(selected));
+  quiet_ = false;
+}
+
 bool FlatTreeView::onBox(const QModelIndex& index, const QPoint& pos) const {
   int level = absDepth(index.data(FlatTreeModel::kDepthRole).toInt());
   int x = visualRect(index).left() + (level - 1) * indent_;

@@ -40,6 +40,7 @@ class FlatTreeView : public QListView {
   explicit FlatTreeView(QWidget* parent = nullptr);
 
   void setEntries(TreeEntries entries, int selected);
+  void selectEntry(int selected);  // without a NewSelection of its own
   int indentation() const { return indent_; }
 
   // Callbacks to the owner, with the row (display index) concerned.

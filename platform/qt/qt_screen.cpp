@@ -744,6 +744,12 @@ void QtScreen::setEnabled(WindowId window, int control, bool enabled) {
   });
 }
 
+void QtScreen::selectTreeEntry(WindowId window, int control, int selected) {
+  d_->run([this, window, control, selected] {
+    if (ChildWindow* c = d_->child(window)) c->selectTreeEntry(control, selected);
+  });
+}
+
 void QtScreen::setPopupEnabled(WindowId window, int control, const std::string& name,
                                bool enabled) {
   d_->run([this, window, control, name, enabled] {

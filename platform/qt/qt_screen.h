@@ -41,6 +41,7 @@ class QtScreen final : public Screen {
   void setEnabled(WindowId window, int control, bool enabled) override;
   void setPopupEnabled(WindowId window, int control, const std::string& name,
                        bool enabled) override;
+  void selectTreeEntry(WindowId window, int control, int selected) override;
   void setVisible(WindowId window, int control, bool visible) override;
   void setFocus(WindowId window, int control) override;
   void selectTab(WindowId window, int sheet, int tab) override;

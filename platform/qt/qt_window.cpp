@@ -580,6 +580,14 @@ void ChildWindow::showList(int control, const std::vector<std::vector<std::strin
   quiet_ = false;
 }
 
+void ChildWindow::selectTreeEntry(int control, int selected) {
+  Control* c = find(control);
+  if (!c || c->def.kind != ControlKind::Tree) return;
+  quiet_ = true;
+  static_cast<FlatTreeView*>(c->widget)->selectEntry(selected);
+  quiet_ = false;
+}
+
 void ChildWindow::setPopupEnabled(int control, const std::string& name, bool enabled) {
   if (Control* c = find(control)) c->popupEnabled[name] = enabled;
 }

@@ -46,6 +46,7 @@ class ChildWindow {
   void showList(int control, const std::vector<std::vector<std::string>>& rows, int selected);
   void showTree(int control, const std::vector<TreeEntry>& entries, int selected);
   void setPopupEnabled(int control, const std::string& name, bool enabled);
+  void selectTreeEntry(int control, int selected);
   void setTimer(int hundredths);
   QTimer* timer() const { return timer_; }
 

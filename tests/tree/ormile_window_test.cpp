@@ -110,6 +110,14 @@ TEST_F(OrmileWindowTest, ExplodeAllAndTheCutLinkShowItsRecursionTarget) {
   post(w, EventKind::NewSelection, "?TREELIST", 1);
   EXPECT_EQ(screen_.text(w, "?XRECURNAME"), "");
   EXPECT_EQ(screen_.text(w, "?X:BNF_TEXT"), "<two> <three>");
+  // The tool bar's "next record" moves the selection of the shown tree.
+  Event down;
+  down.kind = EventKind::Accepted;
+  down.control = 3009;
+  ASSERT_TRUE(screen_.post(w, down));
+  ASSERT_TRUE(screen_.waitIdle());
+  EXPECT_EQ(screen_.selected(w, "?TREELIST"), 2);
+  EXPECT_EQ(screen_.text(w, "?XRECURNAME"), "<three>");
   // The pop-up menu: no request is permitted; explode all is off while exploded.
   for (const char* off : {"Insert", "Change", "Delete", "View", "Select", "ExpandAll"})
     EXPECT_FALSE(screen_.popupEnabled(w, "?TREELIST", off)) << off;
