@@ -18,25 +18,11 @@ platform::WindowDef treeSplashDef() {
   w.resizable = false;
   w.systemMenu = false;
   auto panel = [&](const char* label, int x, int y, int width, int height) {
-    ControlDef c;
-    c.kind = ControlKind::Panel;
-    c.label = label;
-    c.x = x;
-    c.y = y;
-    c.width = width;
-    c.height = height;
-    w.add(c);
+    w.add(platform::control(label, ControlKind::Panel, "", x, y, width, height));
   };
   auto line = [&](const char* label, const char* text, int x, int y, int width, int height,
                   bool bold) {
-    ControlDef c;
-    c.kind = ControlKind::Prompt;
-    c.label = label;
-    c.text = text;
-    c.x = x;
-    c.y = y;
-    c.width = width;
-    c.height = height;
+    ControlDef c = platform::control(label, ControlKind::Prompt, text, x, y, width, height);
     c.font = {"Verdana", 14, bold};
     c.transparent = true;
     if (width != platform::kNatural) c.align = platform::Align::Center;

@@ -4,6 +4,19 @@
 
 namespace ormile::platform {
 
+ControlDef control(std::string label, ControlKind kind, std::string text, int x, int y, int width,
+                   int height) {
+  ControlDef c;
+  c.label = std::move(label);
+  c.kind = kind;
+  c.text = std::move(text);
+  c.x = x;
+  c.y = y;
+  c.width = width;
+  c.height = height;
+  return c;
+}
+
 const ControlDef* WindowDef::control(std::string_view label) const {
   for (const auto& c : controls)
     if (c.label.size() == label.size() && base::compareKeyText(c.label, label) == 0) return &c;

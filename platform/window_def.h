@@ -78,6 +78,11 @@ struct ControlDef {
   std::vector<PopupItem> popup;
 };
 
+// A control of `kind` with its label, text, place and size (kNatural: its natural size);
+// the other properties at their defaults.
+ControlDef control(std::string label, ControlKind kind, std::string text, int x, int y,
+                   int width = kNatural, int height = kNatural);
+
 struct WindowDef {
   std::string procedure;  // the procedure's name: settings section, help id
   std::string caption;

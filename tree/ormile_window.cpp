@@ -29,16 +29,10 @@ enum : int {
   CollapseNodeTool = 3123
 };
 
+// A control in the window's control font, Tahoma 8 (bold for labels, buttons and lists).
 ControlDef control(const char* label, ControlKind kind, const char* text, int x, int y,
                    int w = platform::kNatural, int h = platform::kNatural, bool bold = false) {
-  ControlDef c;
-  c.label = label;
-  c.kind = kind;
-  c.text = text;
-  c.x = x;
-  c.y = y;
-  c.width = w;
-  c.height = h;
+  ControlDef c = platform::control(label, kind, text, x, y, w, h);
   c.font = Font{"Tahoma", 8, bold};
   return c;
 }

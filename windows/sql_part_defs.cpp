@@ -20,36 +20,20 @@ platform::WindowDef window(const std::string& procedure, const std::string& capt
 
 platform::ControlDef button(const std::string& label, const std::string& text, int x, int y,
                             int width, int height) {
-  platform::ControlDef c;
-  c.label = label;
-  c.kind = platform::ControlKind::Button;
-  c.text = text;
-  c.x = x;
-  c.y = y;
-  c.width = width;
-  c.height = height;
-  return c;
+  return platform::control(label, platform::ControlKind::Button, text, x, y, width, height);
 }
 
 platform::ControlDef sheet(const std::string& label, int x, int y, int width, int height) {
-  platform::ControlDef c = button(label, "", x, y, width, height);
-  c.kind = platform::ControlKind::Sheet;
-  return c;
+  return platform::control(label, platform::ControlKind::Sheet, "", x, y, width, height);
 }
 
 // A tab belongs to the last sheet before it in definition order.
 platform::ControlDef tab(const std::string& label, const std::string& text) {
-  platform::ControlDef c;
-  c.label = label;
-  c.kind = platform::ControlKind::Tab;
-  c.text = text;
-  return c;
+  return platform::control(label, platform::ControlKind::Tab, text, 0, 0);
 }
 
 platform::ControlDef list(const std::string& label, int x, int y, int width, int height) {
-  platform::ControlDef c = button(label, "", x, y, width, height);
-  c.kind = platform::ControlKind::List;
-  return c;
+  return platform::control(label, platform::ControlKind::List, "", x, y, width, height);
 }
 
 platform::Column column(const std::string& title, const std::string& picture, bool right) {

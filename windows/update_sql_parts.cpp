@@ -14,26 +14,16 @@ platform::WindowDef updateSQLPartsWindow() {
   w.add(sheet("?CurrentTab", 4, 2, 350, 114));
   int general = w.add(tab("?Tab:1", "General"));
   auto prompt = [&](const std::string& label, const std::string& text, int x, int y) {
-    platform::ControlDef c;
-    c.label = label;
-    c.kind = platform::ControlKind::Prompt;
-    c.text = text;
-    c.x = x;
-    c.y = y;
+    platform::ControlDef c = platform::control(label, platform::ControlKind::Prompt, text, x, y);
     c.parent = general;
     c.transparent = true;
     w.add(c);
   };
   auto entry = [&](const std::string& label, const std::string& picture, int x, int y, int width,
                    bool right, bool required, bool skip) {
-    platform::ControlDef c;
-    c.label = label;
-    c.kind = platform::ControlKind::Entry;
+    platform::ControlDef c =
+        platform::control(label, platform::ControlKind::Entry, "", x, y, width, 10);
     c.picture = picture;
-    c.x = x;
-    c.y = y;
-    c.width = width;
-    c.height = 10;
     c.parent = general;
     c.align = right ? platform::Align::Right : platform::Align::Left;
     c.indent = right ? 1 : 0;

@@ -11,10 +11,6 @@ using base::Msg;
 
 RelationHandle::RelationHandle(Session& session, Handle id) : session_(session), id_(id) {}
 
-RelationHandle& RelationHandle::tie() {
-  return session_.relation(aliasTie(id_));
-}
-
 Level RelationHandle::open() {
   if (!opened_.empty()) {
     for (Handle h : opened_) session_[h].open();

@@ -23,8 +23,6 @@ class RelationHandle {
 
   Handle id() const { return id_; }
   const std::vector<Relation>& relations() const { return relationsOf(id_); }
-  // The relation handle of the table this handle's alias stands for.
-  RelationHandle& tie();
 
   // Opens the handle's table and, once each, every table reachable through its relations.
   // Benign, or Fatal when a file could not be opened.

@@ -95,11 +95,6 @@ ShareLock& Connection::shareLock(const TableSchema& schema) {
   return *slot;
 }
 
-void Connection::setDefaultWait(int milliseconds) {
-  defaultWaitMs_ = milliseconds;
-  if (db_ && outer_ == Outer::None) db_->setBusyTimeout(milliseconds);
-}
-
 ErrorCode Connection::openFile(const std::string& path, bool readOnly, std::string& schemaName) {
   if (!db_) {
     ErrorCode e;

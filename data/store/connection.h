@@ -77,8 +77,7 @@ class Connection {
   // Takes the write lock of one file inside the current transaction.
   ErrorCode lockForWrite(AttachedFile& file);
 
-  // How long an ordinary operation waits for another writer (default 5 s).
-  void setDefaultWait(int milliseconds);
+  // How long an ordinary operation waits for another writer (5 s).
   int defaultWait() const { return defaultWaitMs_; }
 
   sql::Database* db() { return db_.get(); }

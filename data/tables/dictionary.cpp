@@ -152,12 +152,6 @@ const HandleDef& handleDef(Handle handle) {
   return handles()[size_t(handle)];
 }
 
-std::optional<Handle> handleByLabel(std::string_view label) {
-  for (const auto& h : handles())
-    if (sameName(h.label, label)) return h.id;
-  return std::nullopt;
-}
-
 std::optional<Handle> handleByPrefix(std::string_view prefix) {
   for (const auto& h : handles())
     if (sameName(h.prefix, prefix)) return h.id;

@@ -154,7 +154,6 @@ inline Handle handleOf(Table table) {
   return Handle(int(table));
 }
 
-std::optional<Handle> handleByLabel(std::string_view label);
 std::optional<Handle> handleByPrefix(std::string_view prefix);
 
 // "PREFIX:Name" of a field or key, for the handles (table or alias) whose prefix it names.

@@ -86,7 +86,6 @@ class TableHandle {
   base::Level primeAutoNumber();
   // Deletes the record reserved by the last primeAutoNumber() when it was not inserted.
   ErrorCode abandonPrimed();
-  bool hasPrimed() const { return primed_ != 0; }
   // The parent checks; Benign, or Notify after "Field contents error".
   base::Level validateRecord();
   // Validates, then adds (or writes the record reserved by primeAutoNumber in place);
